@@ -1,0 +1,32 @@
+// Statistic.ini and the program's registry key.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+
+inline constexpr wchar_t kIniSection[] = L"Quon";
+inline constexpr wchar_t kRegKeyPath[] = L"Software\\Vexo\\GameLogin\\Quon";
+
+// DataFolder + "\Statistic.ini": counters, dates, activity mask.
+std::wstring StatisticsFilePath();
+// The executable's folder + "\Statistic.ini": the hot keys.
+std::wstring HotKeyFilePath();
+
+std::wstring ReadStatValue(const wchar_t* key, const wchar_t* defaultValue, DWORD maxChars);
+void WriteStatValue(const wchar_t* key, const std::wstring& value);
+
+// Reads the counter (default "0"), adds one, writes it back with "%u".
+std::uint32_t BumpStatCounter(const wchar_t* key);
+
+// "lstTime" as stored when this process first asked (cached in g_szLastTime).
+std::wstring CachedLastTime();
+
+bool RecordUpdateTime();
+bool WriteDisableDays();
+bool IsUpdateCheckDue();
+bool IsUpdateDisabledToday(int weekday);
+
+// Browser cache limit, written only where the browser has created its key.
+void SetCacheLimit();

@@ -1,0 +1,34 @@
+// The eight roles of the executable, chosen once from the command line and the
+// executable's location.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+enum class RunMode : int {
+    Install = 0,
+    WebEntry = 1,
+    DesktopEntry = 2,
+    InstalledStart = 3,
+    Uninstall = 4,
+    FinishUpdate = 5,
+    PageProcess = 6,
+    HallProcess = 7,
+};
+
+struct RunModeChoice {
+    RunMode mode = RunMode::Install;
+    std::uint64_t ownerWnd = 0;   // modes 6 and 7: the main window's handle
+    std::int32_t ownerPageCount = 0;  // mode 6: its page count at launch
+};
+
+// args: the arguments after the program name. exePathUpper and dataFolderUpper
+// are already upper-cased by the caller (the platform's case mapping).
+RunModeChoice ParseRunMode(const std::vector<std::wstring>& args, const std::wstring& exePathUpper,
+                           const std::wstring& dataFolderUpper);
+
+// "/1234" -> 1234: the first character is skipped whatever it is, then leading
+// decimal digits. An argument longer than `maxChars` (what the launcher ever
+// writes) or a number that overflows is refused and gives 0.
+std::uint64_t ParseSkippedNumber(const std::wstring& arg, std::size_t maxChars);

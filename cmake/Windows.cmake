@@ -1,0 +1,29 @@
+# Windows build: VexoQuon.exe, the probe, Windows unit tests and the end-to-end
+# tests, all run under Wine by ctest.
+set(VEXO_WIN_DEFINITIONS UNICODE _UNICODE NOMINMAX _WIN32_WINNT=0x0601 WINVER=0x0601 _WIN32_IE=0x0800)
+set(VEXO_WIN_LIBS comctl32 gdiplus wininet shlwapi shell32 ole32 oleaut32 uuid msimg32 winmm
+    version advapi32 gdi32 user32 comdlg32)
+set(VEXO_WINE_STATE ${CMAKE_BINARY_DIR}/wine-session)
+set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_SOURCE_DIR}/tests/wine/wine-run.sh;${VEXO_WINE_STATE})
+set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -c 65001")
+
+target_compile_definitions(vexo_portable PUBLIC ${VEXO_WIN_DEFINITIONS})
+
+add_library(vexo_win STATIC
+  ${FRAMEWORK_WIN_SOURCES} ${APP_WIN_SOURCES} ${SKIN_WIN_SOURCES}
+  ${MAINWND_WIN_SOURCES} ${BROWSER_WIN_SOURCES})
+target_include_directories(vexo_win PUBLIC ${CMAKE_SOURCE_DIR} ${CMAKE_SOURCE_DIR}/res ${VEXO_GENERATED_DIR})
+target_compile_definitions(vexo_win PUBLIC ${VEXO_WIN_DEFINITIONS})
+if(VEXO_TEST_AUTOMATION)
+  target_compile_definitions(vexo_win PUBLIC VEXO_TEST_AUTOMATION=1)
+endif()
+target_compile_options(vexo_win PRIVATE -Wall -Wextra -Wno-unused-parameter -Wno-cast-function-type)
+target_link_libraries(vexo_win PUBLIC vexo_portable ${VEXO_WIN_LIBS})
+
+add_executable(VexoQuon WIN32 app/Main.cpp res/VexoQuon.rc)
+target_link_options(VexoQuon PRIVATE -municode)
+target_link_libraries(VexoQuon PRIVATE vexo_win)
+set_property(SOURCE res/VexoQuon.rc APPEND PROPERTY OBJECT_DEPENDS
+  ${CMAKE_SOURCE_DIR}/res/VexoQuon.manifest ${CMAKE_SOURCE_DIR}/res/dialogs.rc ${CMAKE_SOURCE_DIR}/res/skin.rc)
+
+include(${CMAKE_SOURCE_DIR}/tests/Windows.cmake)

@@ -1,0 +1,175 @@
+#include "framework/Wnd.h"
+
+namespace {
+
+const wchar_t kObjectProp[] = L"VexoFwObject";
+
+// Creation on one thread happens one window at a time; these belong to the
+// thread that is creating.
+thread_local CWnd* t_wndInit = nullptr;
+thread_local HHOOK t_creationHook = nullptr;
+
+}  // namespace
+
+LRESULT CALLBACK FrameworkWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    CWnd* wnd = CWnd::FromHandle(hwnd);
+    if (!wnd) return ::DefWindowProcW(hwnd, msg, wParam, lParam);
+
+    MSG saved = wnd->m_current;
+    wnd->m_current = MSG{hwnd, msg, wParam, lParam, 0, {}};
+    LRESULT result = wnd->WindowProc(msg, wParam, lParam);
+    if (msg == WM_NCDESTROY) {
+        // The window is gone: hand the object back to its owner.
+        wnd->Detach();
+        wnd->PostNcDestroy();
+        return result;
+    }
+    wnd->m_current = saved;
+    return result;
+}
+
+LRESULT CALLBACK CreationHook(int code, WPARAM wParam, LPARAM lParam) {
+    if (code == HCBT_CREATEWND && t_wndInit) {
+        CWnd* wnd = t_wndInit;
+        t_wndInit = nullptr;
+        wnd->SubclassWindow(reinterpret_cast<HWND>(wParam));
+    }
+    return ::CallNextHookEx(t_creationHook, code, wParam, lParam);
+}
+
+CWnd::~CWnd() {
+    if (m_hWnd && ::IsWindow(m_hWnd)) {
+        HWND hwnd = m_hWnd;
+        if (::GetPropW(hwnd, kObjectProp) == this) {
+            // Destroying while still attached: detach first so that no message
+            // reaches a half-destroyed object.
+            UnsubclassWindow();
+            ::DestroyWindow(hwnd);
+        }
+    }
+}
+
+CWnd* CWnd::FromHandle(HWND hwnd) {
+    if (!hwnd) return nullptr;
+    return static_cast<CWnd*>(::GetPropW(hwnd, kObjectProp));
+}
+
+void CWnd::Attach(HWND hwnd) {
+    m_hWnd = hwnd;
+    ::SetPropW(hwnd, kObjectProp, this);
+}
+
+void CWnd::Detach() {
+    if (m_hWnd) {
+        if (m_pfnSuper) ::SetWindowLongPtrW(m_hWnd, GWLP_WNDPROC, (LONG_PTR)m_pfnSuper);
+        ::RemovePropW(m_hWnd, kObjectProp);
+    }
+    m_pfnSuper = nullptr;
+    m_hWnd = nullptr;
+}
+
+BOOL CWnd::SubclassWindow(HWND hwnd) {
+    if (!hwnd || m_hWnd || FromHandle(hwnd)) return FALSE;
+    Attach(hwnd);
+    m_pfnSuper = (WNDPROC)::SetWindowLongPtrW(hwnd, GWLP_WNDPROC, (LONG_PTR)FrameworkWndProc);
+    if (m_pfnSuper == FrameworkWndProc) m_pfnSuper = ::DefWindowProcW;  // our own class
+    return TRUE;
+}
+
+BOOL CWnd::SubclassDlgItem(UINT id, HWND parent) {
+    return SubclassWindow(::GetDlgItem(parent, (int)id));
+}
+
+HWND CWnd::UnsubclassWindow() {
+    HWND hwnd = m_hWnd;
+    Detach();
+    return hwnd;
+}
+
+CWnd::CreationScope::CreationScope(CWnd* wnd) : m_outer(t_wndInit), m_ownHook(t_creationHook == nullptr) {
+    t_wndInit = wnd;
+    if (m_ownHook)
+        t_creationHook = ::SetWindowsHookExW(WH_CBT, CreationHook, nullptr, ::GetCurrentThreadId());
+}
+
+CWnd::CreationScope::~CreationScope() {
+    t_wndInit = m_outer;
+    if (m_ownHook && t_creationHook) {
+        ::UnhookWindowsHookEx(t_creationHook);
+        t_creationHook = nullptr;
+    }
+}
+
+BOOL CWnd::CreateEx(DWORD exStyle, LPCWSTR className, LPCWSTR windowName, DWORD style,
+                    int x, int y, int cx, int cy, HWND parent, HMENU idOrMenu) {
+    if (m_hWnd) return FALSE;
+    HWND hwnd;
+    {
+        CreationScope scope(this);
+        hwnd = ::CreateWindowExW(exStyle, className, windowName, style, x, y, cx, cy, parent,
+                                 idOrMenu, ::GetModuleHandleW(nullptr), nullptr);
+    }
+    if (!hwnd) {
+        if (m_hWnd) Detach();
+        return FALSE;
+    }
+    return TRUE;
+}
+
+BOOL CWnd::DestroyWindow() {
+    return m_hWnd ? ::DestroyWindow(m_hWnd) : FALSE;
+}
+
+BOOL CWnd::ModifyStyle(DWORD remove, DWORD add, UINT swpFlags) {
+    DWORD style = GetStyle();
+    DWORD next = (style & ~remove) | add;
+    if (style == next) return FALSE;
+    ::SetWindowLongPtrW(m_hWnd, GWL_STYLE, (LONG_PTR)next);
+    if (swpFlags)
+        ::SetWindowPos(m_hWnd, nullptr, 0, 0, 0, 0,
+                       SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | swpFlags);
+    return TRUE;
+}
+
+BOOL CWnd::ModifyStyleEx(DWORD remove, DWORD add, UINT swpFlags) {
+    DWORD style = GetExStyle();
+    DWORD next = (style & ~remove) | add;
+    if (style == next) return FALSE;
+    ::SetWindowLongPtrW(m_hWnd, GWL_EXSTYLE, (LONG_PTR)next);
+    if (swpFlags)
+        ::SetWindowPos(m_hWnd, nullptr, 0, 0, 0, 0,
+                       SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | swpFlags);
+    return TRUE;
+}
+
+BOOL CWnd::PreTranslateMessage(MSG*) { return FALSE; }
+
+LRESULT CWnd::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
+    return DefWindowProc(msg, wParam, lParam);
+}
+
+LRESULT CWnd::Default() {
+    return DefWindowProc(m_current.message, m_current.wParam, m_current.lParam);
+}
+
+LRESULT CWnd::DefWindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (m_pfnSuper) return ::CallWindowProcW(m_pfnSuper, m_hWnd, msg, wParam, lParam);
+    return ::DefWindowProcW(m_hWnd, msg, wParam, lParam);
+}
+
+LPCWSTR CWnd::RegisterFrameworkClass(LPCWSTR name, UINT classStyle, HCURSOR cursor,
+                                     HBRUSH background, HICON icon) {
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof wc;
+    HINSTANCE inst = ::GetModuleHandleW(nullptr);
+    if (::GetClassInfoExW(inst, name, &wc)) return name;
+    wc.cbSize = sizeof wc;
+    wc.style = classStyle;
+    wc.lpfnWndProc = FrameworkWndProc;
+    wc.hInstance = inst;
+    wc.hCursor = cursor ? cursor : ::LoadCursorW(nullptr, IDC_ARROW);
+    wc.hbrBackground = background;
+    wc.hIcon = icon;
+    wc.lpszClassName = name;
+    return ::RegisterClassExW(&wc) ? name : nullptr;
+}

@@ -1,0 +1,32 @@
+// Resource identifiers of VexoQuon.exe.
+#pragma once
+
+// Icon groups: their order gives the shell's icon indexes (0 game, 1 platform).
+#define IDI_GAME 100
+#define IDI_PLATFORM 101
+#define IDR_MAINFRAME 128  // application icon and the game window's document template
+
+// Dialog templates.
+#define IDD_LORIQ3_DIALOG 102
+
+// Skin images, custom type "PNG".
+#define IDB_LOGIN_BK 129
+#define IDB_SMALLDLG_BK 131
+#define IDB_CLOSE 132
+#define IDB_PUSHBUTTON 133
+#define IDB_MAINDLG_BK 134
+#define IDB_MAXIMIZE 135
+#define IDB_MINIMIZE 136
+#define IDB_RESTORE 137
+#define IDB_HIDE 138
+#define IDB_SYSTEM 139
+#define IDB_TABS 140
+#define IDB_TAB_CLOSE 141
+#define IDB_ADDACC_ICON 142
+#define IDB_SOUND_OFF 148
+#define IDB_SOUND_ON 149
+#define IDB_HALL_HIDDEN 150
+#define IDB_HALL_SHOWN 151
+#define IDB_PROGRESS_TRACK 152
+#define IDB_PROGRESS_FILL 153
+#define IDB_ADDACC_BK 162

@@ -1,0 +1,83 @@
+"""Fixtures of the end-to-end tests: a Wine session per pytest session, the
+platform stand-in on its fixed port, and a screenshot of the display for every
+failed test."""
+import os
+import sys
+
+import pytest
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+sys.path.insert(0, HERE)
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.dirname(HERE)), "tools", "platform"))
+
+from standin import PlatformServer  # noqa: E402
+from wine import WineSession  # noqa: E402
+
+STANDIN_PORT = 47180  # the port the test build's hosts point at
+
+
+def pytest_addoption(parser):
+    parser.addoption("--exe", required=True, help="VexoQuon.exe")
+    parser.addoption("--probe", required=True, help="probe.exe")
+    parser.addoption("--demo", default=None, help="framework_demo.exe")
+    parser.addoption("--wine-state", required=True, help="state directory of the test run's Wine session")
+    parser.addoption("--artifacts", default=None, help="where screenshots and logs go")
+
+
+@pytest.fixture(scope="session")
+def wine(request):
+    opt = request.config.getoption
+    session = WineSession(opt("--wine-state"), opt("--exe"), opt("--probe"), opt("--demo"),
+                          opt("--artifacts"))
+    request.config._vexo_wine = session
+    yield session
+    request.config._vexo_wine = None
+    session.close()
+
+
+class StandIn:
+    """The stand-in server, which a test may stop to play a dead platform."""
+
+    def __init__(self, log_path):
+        self.log_path = log_path
+        self.server = None
+        self.start()
+
+    def start(self):
+        if not self.server:
+            self.server = PlatformServer(port=STANDIN_PORT, log_path=self.log_path).start()
+
+    def stop(self):
+        if self.server:
+            self.server.stop()
+            self.server = None
+
+    def __getattr__(self, name):
+        return getattr(self.server, name)
+
+
+@pytest.fixture(scope="session")
+def _standin(request):
+    artifacts = request.config.getoption("--artifacts") or "/tmp"
+    os.makedirs(artifacts, exist_ok=True)
+    holder = StandIn(os.path.join(artifacts, "standin-requests.jsonl"))
+    yield holder
+    holder.stop()
+
+
+@pytest.fixture
+def platform(_standin):
+    _standin.start()
+    _standin.reset(published=True)
+    yield _standin
+    _standin.start()
+
+
+@pytest.hookimpl(hookwrapper=True)
+def pytest_runtest_makereport(item, call):
+    outcome = yield
+    report = outcome.get_result()
+    session = getattr(item.config, "_vexo_wine", None)
+    if report.failed and session is not None and call.when in ("call", "setup"):
+        path = session.screenshot(f"failed-{item.name}.png")
+        report.sections.append(("screenshot", path))

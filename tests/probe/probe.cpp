@@ -1,0 +1,310 @@
+// probe.exe: the end-to-end tests' hands and eyes inside Wine. Lists and finds
+// windows as JSON, sends and posts messages, clicks controls, reads texts and
+// registry values, and plays a page process of the main window.
+//
+//   probe list                               every top-level window and its children
+//   probe find [--class C] [--title T] [--pid N] [--visible] [--toplevel]
+//   probe send|post HWND MSG WPARAM LPARAM    numbers in decimal or 0x hex
+//   probe copydata HWND TEXT [--cb BYTES]     WM_COPYDATA with UTF-16 TEXT (+ terminator unless --cb)
+//   probe click HWND                          BM_CLICK, sent
+//   probe command HWND ID                     WM_COMMAND(ID, BN_CLICKED), posted
+//   probe text HWND                           the window text
+//   probe reg ROOT PATH NAME                  a registry value as JSON {type, hex}
+//   probe page OWNER TITLE [--kind K] [--log FILE] [--no-register]
+//                                             a fake page/hall process (see RunPage)
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+namespace {
+
+void Out(const std::wstring& text) {
+    int n = ::WideCharToMultiByte(CP_UTF8, 0, text.c_str(), (int)text.size(), nullptr, 0, nullptr, nullptr);
+    std::string bytes(n, '\0');
+    ::WideCharToMultiByte(CP_UTF8, 0, text.c_str(), (int)text.size(), &bytes[0], n, nullptr, nullptr);
+    bytes += '\n';
+    DWORD written = 0;
+    ::WriteFile(::GetStdHandle(STD_OUTPUT_HANDLE), bytes.data(), (DWORD)bytes.size(), &written, nullptr);
+}
+
+std::wstring Json(const std::wstring& s) {
+    std::wstring out = L"\"";
+    for (wchar_t c : s) {
+        switch (c) {
+        case L'"': out += L"\\\""; break;
+        case L'\\': out += L"\\\\"; break;
+        case L'\n': out += L"\\n"; break;
+        case L'\r': out += L"\\r"; break;
+        case L'\t': out += L"\\t"; break;
+        default:
+            if (c < 0x20) {
+                wchar_t buf[8];
+                swprintf(buf, 8, L"\\u%04x", c);
+                out += buf;
+            } else {
+                out += c;
+            }
+        }
+    }
+    return out + L"\"";
+}
+
+unsigned long long Num(const wchar_t* s) { return wcstoull(s, nullptr, 0); }
+
+std::wstring Hwnd(HWND h) { return std::to_wstring((unsigned long long)(ULONG_PTR)h); }
+
+std::wstring WindowText(HWND h) {
+    wchar_t buf[1024] = {};
+    DWORD_PTR result = 0;
+    ::SendMessageTimeoutW(h, WM_GETTEXT, 1024, (LPARAM)buf, SMTO_ABORTIFHUNG, 2000, &result);
+    return buf;
+}
+
+std::wstring Describe(HWND h) {
+    wchar_t cls[256] = {};
+    ::GetClassNameW(h, cls, 256);
+    RECT r{}, c{};
+    ::GetWindowRect(h, &r);
+    ::GetClientRect(h, &c);
+    DWORD pid = 0;
+    ::GetWindowThreadProcessId(h, &pid);
+    wchar_t buf[512];
+    swprintf(buf, 512,
+             L"\"rect\":[%ld,%ld,%ld,%ld],\"client\":[%ld,%ld],\"visible\":%s,\"enabled\":%s,"
+             L"\"iconic\":%s,\"zoomed\":%s,\"style\":%lu,\"exstyle\":%lu,\"id\":%ld,\"pid\":%lu",
+             r.left, r.top, r.right, r.bottom, c.right, c.bottom,
+             ::IsWindowVisible(h) ? L"true" : L"false", ::IsWindowEnabled(h) ? L"true" : L"false",
+             ::IsIconic(h) ? L"true" : L"false", ::IsZoomed(h) ? L"true" : L"false",
+             (unsigned long)::GetWindowLongPtrW(h, GWL_STYLE), (unsigned long)::GetWindowLongPtrW(h, GWL_EXSTYLE),
+             (long)::GetWindowLongPtrW(h, GWLP_ID), (unsigned long)pid);
+    return L"{\"hwnd\":" + Hwnd(h) + L",\"class\":" + Json(cls) + L",\"title\":" + Json(WindowText(h)) +
+           L",\"parent\":" + Hwnd(::GetAncestor(h, GA_PARENT) == ::GetDesktopWindow() ? nullptr : ::GetAncestor(h, GA_PARENT)) +
+           L",\"owner\":" + Hwnd(::GetWindow(h, GW_OWNER)) + L"," + buf + L"}";
+}
+
+void Collect(HWND h, std::vector<HWND>& all) {
+    all.push_back(h);
+    for (HWND c = ::GetWindow(h, GW_CHILD); c; c = ::GetWindow(c, GW_HWNDNEXT)) Collect(c, all);
+}
+
+std::vector<HWND> AllWindows() {
+    std::vector<HWND> tops;
+    ::EnumWindows([](HWND h, LPARAM p) -> BOOL {
+        reinterpret_cast<std::vector<HWND>*>(p)->push_back(h);
+        return TRUE;
+    }, (LPARAM)&tops);
+    std::vector<HWND> all;
+    for (HWND h : tops) Collect(h, all);
+    return all;
+}
+
+int List(int argc, wchar_t** argv, bool filter) {
+    const wchar_t* cls = nullptr;
+    const wchar_t* title = nullptr;
+    DWORD pid = 0;
+    bool visibleOnly = false, topOnly = false;
+    for (int i = 2; i < argc; ++i) {
+        std::wstring a = argv[i];
+        if (a == L"--class" && i + 1 < argc) cls = argv[++i];
+        else if (a == L"--title" && i + 1 < argc) title = argv[++i];
+        else if (a == L"--pid" && i + 1 < argc) pid = (DWORD)Num(argv[++i]);
+        else if (a == L"--visible") visibleOnly = true;
+        else if (a == L"--toplevel") topOnly = true;
+    }
+    std::wstring out = L"[";
+    bool first = true;
+    for (HWND h : AllWindows()) {
+        if (filter) {
+            wchar_t c[256] = {};
+            ::GetClassNameW(h, c, 256);
+            DWORD p = 0;
+            ::GetWindowThreadProcessId(h, &p);
+            if (cls && wcscmp(c, cls) != 0) continue;
+            if (title && WindowText(h) != title) continue;
+            if (pid && p != pid) continue;
+            if (visibleOnly && !::IsWindowVisible(h)) continue;
+            if (topOnly && (::GetWindowLongPtrW(h, GWL_STYLE) & WS_CHILD)) continue;
+        }
+        if (!first) out += L",\n";
+        first = false;
+        out += Describe(h);
+    }
+    Out(out + L"]");
+    return 0;
+}
+
+int Reg(int argc, wchar_t** argv) {
+    if (argc < 5) return 2;
+    std::wstring root = argv[2];
+    HKEY hive = root == L"HKLM" ? HKEY_LOCAL_MACHINE : root == L"HKCU" ? HKEY_CURRENT_USER : nullptr;
+    if (!hive) return 2;
+    HKEY key = nullptr;
+    if (::RegOpenKeyExW(hive, argv[3], 0, KEY_READ, &key) != ERROR_SUCCESS) {
+        Out(L"{\"exists\":false}");
+        return 0;
+    }
+    BYTE data[4096];
+    DWORD size = sizeof data, type = 0;
+    LONG rc = ::RegQueryValueExW(key, argv[4], nullptr, &type, data, &size);
+    ::RegCloseKey(key);
+    if (rc != ERROR_SUCCESS) {
+        Out(L"{\"exists\":true,\"value\":false}");
+        return 0;
+    }
+    std::wstring hex;
+    for (DWORD i = 0; i < size; ++i) {
+        wchar_t b[4];
+        swprintf(b, 4, L"%02x", data[i]);
+        hex += b;
+    }
+    Out(L"{\"exists\":true,\"value\":true,\"type\":" + std::to_wstring(type) + L",\"hex\":\"" + hex + L"\"}");
+    return 0;
+}
+
+// ---- a fake page process -------------------------------------------------
+// Sends the title by WM_COPYDATA (prints "accepted" or "refused"), then, unless
+// --no-register, posts the registration, becomes a child of the owner and logs
+// every custom message it receives to --log until it is closed or the owner
+// is gone.
+
+HWND g_pageOwner = nullptr;
+FILE* g_pageLog = nullptr;
+
+void PageLog(const wchar_t* what, WPARAM w, LPARAM l) {
+    if (!g_pageLog) return;
+    fwprintf(g_pageLog, L"%ls %llu %lld\n", what, (unsigned long long)w, (long long)l);
+    fflush(g_pageLog);
+}
+
+LRESULT CALLBACK PageProc(HWND h, UINT msg, WPARAM w, LPARAM l) {
+    switch (msg) {
+    case WM_SYSCOMMAND:
+        if ((w & 0xFFF0) == SC_CLOSE) PageLog(L"sc_close", w, l);
+        break;
+    case WM_KEYDOWN: PageLog(L"keydown", w, l); return 0;
+    case WM_CHAR: PageLog(L"char", w, l); return 0;
+    case WM_USER + 5: PageLog(L"set_mute", w, l); return 0;
+    case WM_USER + 7: PageLog(L"reload_hotkeys", w, l); return 0;
+    case WM_TIMER:
+        if (!::IsWindow(g_pageOwner)) ::DestroyWindow(h);
+        return 0;
+    case WM_PAINT: {
+        PAINTSTRUCT ps;
+        HDC dc = ::BeginPaint(h, &ps);
+        RECT r;
+        ::GetClientRect(h, &r);
+        HBRUSH b = ::CreateSolidBrush(RGB(40, 90, 60));
+        ::FillRect(dc, &r, b);
+        ::DeleteObject(b);
+        ::EndPaint(h, &ps);
+        return 0;
+    }
+    case WM_DESTROY:
+        PageLog(L"destroy", 0, 0);
+        ::PostQuitMessage(0);
+        return 0;
+    }
+    return ::DefWindowProcW(h, msg, w, l);
+}
+
+int RunPage(int argc, wchar_t** argv) {
+    if (argc < 4) return 2;
+    g_pageOwner = (HWND)(ULONG_PTR)Num(argv[2]);
+    std::wstring title = argv[3];
+    int kind = 0;
+    bool reg = true;
+    for (int i = 4; i < argc; ++i) {
+        std::wstring a = argv[i];
+        if (a == L"--kind" && i + 1 < argc) kind = (int)Num(argv[++i]);
+        else if (a == L"--log" && i + 1 < argc) g_pageLog = _wfopen(argv[++i], L"w, ccs=UTF-8");
+        else if (a == L"--no-register") reg = false;
+    }
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = PageProc;
+    wc.hInstance = ::GetModuleHandleW(nullptr);
+    wc.lpszClassName = L"VexoProbePage";
+    wc.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
+    ::RegisterClassW(&wc);
+    HWND frame = ::CreateWindowExW(0, wc.lpszClassName, title.c_str(), WS_OVERLAPPEDWINDOW, 0, 0, 400, 300,
+                                   nullptr, nullptr, wc.hInstance, nullptr);
+    if (kind == 0) {
+        COPYDATASTRUCT cds{0, DWORD((title.size() + 1) * sizeof(wchar_t)), (void*)title.c_str()};
+        LRESULT accepted = ::SendMessageW(g_pageOwner, WM_COPYDATA, (WPARAM)frame, (LPARAM)&cds);
+        Out(accepted ? L"accepted" : L"refused");
+        PageLog(accepted ? L"accepted" : L"refused", 0, 0);
+        if (!accepted) return 1;
+    }
+    Out(L"frame " + Hwnd(frame));
+    if (reg) {
+        ::PostMessageW(g_pageOwner, WM_USER + 2, (WPARAM)frame, kind);
+        ::SetWindowLongPtrW(frame, GWL_STYLE, WS_CHILD | WS_CLIPCHILDREN);
+        ::SetParent(frame, g_pageOwner);
+        RECT r;
+        ::GetClientRect(g_pageOwner, &r);
+        ::MoveWindow(frame, 4, 30, r.right - 8, r.bottom - 34, TRUE);
+        ::ShowWindow(frame, SW_SHOW);
+    }
+    ::SetTimer(frame, 2, 200, nullptr);
+    MSG msg;
+    while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        ::TranslateMessage(&msg);
+        ::DispatchMessageW(&msg);
+    }
+    if (g_pageLog) fclose(g_pageLog);
+    return 0;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    if (argc < 2) return 2;
+    std::wstring cmd = argv[1];
+    if (cmd == L"list") return List(argc, argv, false);
+    if (cmd == L"find") return List(argc, argv, true);
+    if ((cmd == L"send" || cmd == L"post") && argc >= 6) {
+        HWND h = (HWND)(ULONG_PTR)Num(argv[2]);
+        UINT msg = (UINT)Num(argv[3]);
+        WPARAM w = (WPARAM)Num(argv[4]);
+        LPARAM l = (LPARAM)(LONG_PTR)wcstoll(argv[5], nullptr, 0);
+        if (cmd == L"post") {
+            Out(::PostMessageW(h, msg, w, l) ? L"1" : L"0");
+        } else {
+            DWORD_PTR result = 0;
+            LRESULT ok = ::SendMessageTimeoutW(h, msg, w, l, SMTO_NORMAL, 60000, &result);
+            Out(ok ? std::to_wstring((long long)result) : L"timeout");
+        }
+        return 0;
+    }
+    if (cmd == L"copydata" && argc >= 4) {
+        HWND h = (HWND)(ULONG_PTR)Num(argv[2]);
+        std::wstring text = argv[3];
+        DWORD cb = DWORD((text.size() + 1) * sizeof(wchar_t));
+        if (argc >= 6 && std::wstring(argv[4]) == L"--cb") cb = (DWORD)Num(argv[5]);
+        std::vector<wchar_t> data(text.begin(), text.end());
+        data.push_back(0);
+        COPYDATASTRUCT cds{0, cb, data.data()};
+        DWORD_PTR result = 0;
+        ::SendMessageTimeoutW(h, WM_COPYDATA, 0, (LPARAM)&cds, SMTO_NORMAL, 20000, &result);
+        Out(std::to_wstring((long long)result));
+        return 0;
+    }
+    if (cmd == L"click" && argc >= 3) {
+        DWORD_PTR result = 0;
+        ::SendMessageTimeoutW((HWND)(ULONG_PTR)Num(argv[2]), BM_CLICK, 0, 0, SMTO_NORMAL, 2000, &result);
+        return 0;
+    }
+    if (cmd == L"command" && argc >= 4) {
+        ::PostMessageW((HWND)(ULONG_PTR)Num(argv[2]), WM_COMMAND, MAKEWPARAM((UINT)Num(argv[3]), BN_CLICKED), 0);
+        return 0;
+    }
+    if (cmd == L"text" && argc >= 3) {
+        Out(Json(WindowText((HWND)(ULONG_PTR)Num(argv[2]))));
+        return 0;
+    }
+    if (cmd == L"reg") return Reg(argc, argv);
+    if (cmd == L"page") return RunPage(argc, argv);
+    return 2;
+}

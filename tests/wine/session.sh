@@ -1,0 +1,92 @@
+#!/bin/bash
+# The Wine session of one test run: a template prefix (created once per build
+# tree and copied for every end-to-end session), an Xvfb display, and a
+# persistent wineserver for the unit-test prefix.
+#
+#   session.sh start STATE   prepare everything, idempotent
+#   session.sh stop STATE    stop the display and the wineserver
+#   session.sh env STATE     print the environment for running wine in the unit prefix
+#   session.sh newprefix DIR make a fresh prefix at DIR from the template
+set -euo pipefail
+cmd=${1:?start|stop|env|newprefix}
+state=${2:?state directory}
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+mkdir -p "$state"
+state=$(cd "$state" && pwd)
+template=$state/template
+unit=$state/unit-prefix
+
+wine_env() {  # $1 = prefix
+  export WINEPREFIX=$1 WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree=" LC_ALL=zh_CN.UTF-8
+  export ALSA_CONFIG_PATH=/usr/share/alsa/alsa.conf:$here/asound-null.conf
+}
+
+make_template() {
+  [ -f "$template/.vexo-ready" ] && return 0
+  rm -rf "$template"
+  wine_env "$template"
+  # wineboot needs no display for the prefix itself.
+  env -u DISPLAY wine wineboot -i </dev/null >"$state/wineboot.log" 2>&1
+  wineserver -w
+  wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f </dev/null >/dev/null 2>&1
+  wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f </dev/null >/dev/null 2>&1
+  for f in "微软雅黑" "Microsoft YaHei" "SimSun" "宋体" "Tahoma" "MS Shell Dlg" "MS Shell Dlg 2"; do
+    wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "$f" /d "WenQuanYi Micro Hei" /f </dev/null >/dev/null 2>&1
+  done
+  cp /usr/share/wine/fonts/marlett.ttf "$template/drive_c/windows/Fonts/" 2>/dev/null || true
+  wineserver -w
+  touch "$template/.vexo-ready"
+}
+
+free_display() {
+  local n
+  for n in $(seq 90 190); do
+    if [ ! -e /tmp/.X11-unix/X$n ] && [ ! -e /tmp/.X$n-lock ]; then echo $n; return 0; fi
+  done
+  return 1
+}
+
+start_display() {
+  if [ -f "$state/xvfb.pid" ] && kill -0 "$(cat "$state/xvfb.pid")" 2>/dev/null; then return 0; fi
+  local n; n=$(free_display)
+  setsid Xvfb :$n -screen 0 1280x800x24 -nolisten tcp </dev/null >"$state/xvfb.log" 2>&1 &
+  echo $! >"$state/xvfb.pid"
+  echo ":$n" >"$state/display"
+  for _ in $(seq 100); do [ -e /tmp/.X11-unix/X$n ] && return 0; sleep 0.1; done
+  echo "Xvfb did not start" >&2; return 1
+}
+
+start_wineserver() {  # $1 = prefix; uses DISPLAY
+  wine_env "$1"
+  setsid wineserver -p </dev/null >/dev/null 2>&1 || true
+  wine cmd /c exit </dev/null >/dev/null 2>&1 || true
+  (setsid wine explorer /desktop </dev/null >/dev/null 2>&1 &)
+}
+
+case $cmd in
+  start)
+    exec 9>"$state/.lock"; flock 9
+    make_template
+    start_display
+    export DISPLAY=$(cat "$state/display")
+    if [ ! -f "$unit/.vexo-ready" ]; then rm -rf "$unit"; cp -a "$template" "$unit"; fi
+    start_wineserver "$unit"
+    ;;
+  stop)
+    exec 9>"$state/.lock"; flock 9
+    if [ -d "$unit" ]; then wine_env "$unit"; wineserver -k 2>/dev/null || true; fi
+    if [ -f "$state/xvfb.pid" ]; then kill "$(cat "$state/xvfb.pid")" 2>/dev/null || true; rm -f "$state/xvfb.pid"; fi
+    ;;
+  env)
+    wine_env "$unit"
+    echo "export WINEPREFIX='$WINEPREFIX' WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES='mscoree=' LC_ALL=zh_CN.UTF-8"
+    echo "export ALSA_CONFIG_PATH='$ALSA_CONFIG_PATH' DISPLAY='$(cat "$state/display" 2>/dev/null)'"
+    ;;
+  newprefix)
+    exec 9>"$state/.lock"; flock 9
+    make_template
+    dest=${3:?destination}
+    rm -rf "$dest"; cp -a "$template" "$dest"
+    ;;
+  *) echo "unknown command $cmd" >&2; exit 2 ;;
+esac
