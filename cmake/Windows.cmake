@@ -24,6 +24,7 @@ add_executable(VexoQuon WIN32 app/Main.cpp res/VexoQuon.rc)
 target_link_options(VexoQuon PRIVATE -municode)
 target_link_libraries(VexoQuon PRIVATE vexo_win)
 set_property(SOURCE res/VexoQuon.rc APPEND PROPERTY OBJECT_DEPENDS
-  ${CMAKE_SOURCE_DIR}/res/VexoQuon.manifest ${CMAKE_SOURCE_DIR}/res/dialogs.rc ${CMAKE_SOURCE_DIR}/res/skin.rc)
+  ${CMAKE_SOURCE_DIR}/res/VexoQuon.manifest ${CMAKE_SOURCE_DIR}/res/dialogs.rc ${CMAKE_SOURCE_DIR}/res/skin.rc
+  ${CMAKE_SOURCE_DIR}/res/dialogs/skin.rc ${CMAKE_SOURCE_DIR}/res/dialogs/mainwnd.rc ${CMAKE_SOURCE_DIR}/res/dialogs/browser.rc)
 
 include(${CMAKE_SOURCE_DIR}/tests/Windows.cmake)
