@@ -1,4 +1,5 @@
 set(BROWSER_PORTABLE_SOURCES
+  browser/PageCommand.cpp
 )
 set(BROWSER_WIN_SOURCES
 )
