@@ -3,4 +3,8 @@ set(FRAMEWORK_WIN_SOURCES
   framework/WinApp.cpp
   framework/Wnd.cpp
   framework/Dialog.cpp
+  framework/BrowserHost.cpp
+  framework/HtmlDialog.cpp
+  framework/FrameWnd.cpp
+  framework/HtmlView.cpp
 )

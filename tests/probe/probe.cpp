@@ -12,12 +12,18 @@
 //   probe reg ROOT PATH NAME                  a registry value as JSON {type, hex}
 //   probe page OWNER TITLE [--kind K] [--log FILE] [--no-register]
 //                                             a fake page/hall process (see RunPage)
+//   probe navigate HWND URL                   test builds: the browser host window calls its
+//                                             browser's Navigate(URL) (prints 1 taken, 0 not)
+//   probe complete HWND URL TITLE             test builds: the browser host window hears that
+//                                             URL finished loading, titled TITLE (prints 1 or 0)
 #include <windows.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <vector>
+
+#include "../../framework/BrowserAutomation.h"
 
 namespace {
 
@@ -257,6 +263,28 @@ int RunPage(int argc, wchar_t** argv) {
     return 0;
 }
 
+// ---- browser automation (framework/BrowserAutomation.h) --------------------
+
+int Automation(int argc, wchar_t** argv, bool complete) {
+    if (argc < (complete ? 5 : 4)) return 2;
+    HWND h = (HWND)(ULONG_PTR)Num(argv[2]);
+    std::vector<wchar_t> data(argv[3], argv[3] + wcslen(argv[3]));
+    if (complete) {
+        data.push_back(0);
+        data.insert(data.end(), argv[4], argv[4] + wcslen(argv[4]));
+    }
+    data.push_back(0);
+    COPYDATASTRUCT cds{complete ? kBrowserAutomationComplete : kBrowserAutomationNavigate,
+                       DWORD(data.size() * sizeof(wchar_t)), data.data()};
+    DWORD_PTR result = 0;
+    if (!::SendMessageTimeoutW(h, WM_COPYDATA, 0, (LPARAM)&cds, SMTO_NORMAL, 20000, &result)) {
+        Out(L"timeout");
+        return 1;
+    }
+    Out(std::to_wstring((long long)result));
+    return result ? 0 : 1;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -306,5 +334,7 @@ int wmain(int argc, wchar_t** argv) {
     }
     if (cmd == L"reg") return Reg(argc, argv);
     if (cmd == L"page") return RunPage(argc, argv);
+    if (cmd == L"navigate") return Automation(argc, argv, false);
+    if (cmd == L"complete") return Automation(argc, argv, true);
     return 2;
 }

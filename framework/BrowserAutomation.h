@@ -1,0 +1,27 @@
+// The test-only automation channel of browser host windows. The browser control
+// under test has no HTML engine, so no page ever clicks a link or finishes
+// loading; a test (in another process) stands in for exactly those two things
+// and nothing else:
+//
+//   WM_COPYDATA to a browser host window (a CDHtmlDialog, a CHtmlView, or a
+//   CFrameWnd, which hands it to its view), lpData = UTF-16 text, cbData even:
+//     dwData kBrowserAutomationNavigate: text = URL. The host calls its
+//       browser's own IWebBrowser2::Navigate(URL), as a page link would; the
+//       real BeforeNavigate2 sink then sees it.
+//     dwData kBrowserAutomationComplete: text = URL, NUL, title. The host
+//       delivers NavigateComplete2(URL), TitleChange(title) and
+//       DocumentComplete(URL) for the top-level browser to the same handlers
+//       the event sink calls.
+//   The answer is TRUE when the request was taken (it runs from the host's
+//   message queue right after, never inside the sender's call) and FALSE for a
+//   malformed request or a host without a browser.
+//
+// Only builds configured with VEXO_TEST_AUTOMATION=ON contain the handling; in
+// other builds these numbers mean nothing to any window.
+#pragma once
+
+#include <windows.h>
+
+constexpr ULONG_PTR kBrowserAutomationNavigate = 0x56584E56;  // "VXNV"
+constexpr ULONG_PTR kBrowserAutomationComplete = 0x56584E43;  // "VXNC"
+constexpr DWORD kBrowserAutomationMaxBytes = 64 * 1024;
