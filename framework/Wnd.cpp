@@ -32,7 +32,8 @@ LRESULT CALLBACK CreationHook(int code, WPARAM wParam, LPARAM lParam) {
     if (code == HCBT_CREATEWND && t_wndInit) {
         CWnd* wnd = t_wndInit;
         t_wndInit = nullptr;
-        wnd->SubclassWindow(reinterpret_cast<HWND>(wParam));
+        // The window is not complete yet: PreSubclassWindow waits for CreateEx.
+        wnd->HookWindowProc(reinterpret_cast<HWND>(wParam));
     }
     return ::CallNextHookEx(t_creationHook, code, wParam, lParam);
 }
@@ -68,11 +69,17 @@ void CWnd::Detach() {
     m_hWnd = nullptr;
 }
 
-BOOL CWnd::SubclassWindow(HWND hwnd) {
+BOOL CWnd::HookWindowProc(HWND hwnd) {
     if (!hwnd || m_hWnd || FromHandle(hwnd)) return FALSE;
     Attach(hwnd);
     m_pfnSuper = (WNDPROC)::SetWindowLongPtrW(hwnd, GWLP_WNDPROC, (LONG_PTR)FrameworkWndProc);
     if (m_pfnSuper == FrameworkWndProc) m_pfnSuper = ::DefWindowProcW;  // our own class
+    return TRUE;
+}
+
+BOOL CWnd::SubclassWindow(HWND hwnd) {
+    if (!HookWindowProc(hwnd)) return FALSE;
+    PreSubclassWindow();
     return TRUE;
 }
 
@@ -113,6 +120,7 @@ BOOL CWnd::CreateEx(DWORD exStyle, LPCWSTR className, LPCWSTR windowName, DWORD 
         if (m_hWnd) Detach();
         return FALSE;
     }
+    if (m_hWnd == hwnd) PreSubclassWindow();
     return TRUE;
 }
 
@@ -144,7 +152,18 @@ BOOL CWnd::ModifyStyleEx(DWORD remove, DWORD add, UINT swpFlags) {
 
 BOOL CWnd::PreTranslateMessage(MSG*) { return FALSE; }
 
+BOOL CWnd::OnChildNotify(UINT, WPARAM, LPARAM, LRESULT*) { return FALSE; }
+
 LRESULT CWnd::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg == WM_DRAWITEM && lParam) {
+        // Owner-drawn controls of ours draw themselves (menus stay with the owner).
+        auto* dis = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
+        if (dis->CtlType != ODT_MENU) {
+            LRESULT result = 0;
+            CWnd* child = FromHandle(dis->hwndItem);
+            if (child && child->OnChildNotify(msg, wParam, lParam, &result)) return result;
+        }
+    }
     return DefWindowProc(msg, wParam, lParam);
 }
 

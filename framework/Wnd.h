@@ -32,6 +32,11 @@ public:
 
     virtual BOOL PreTranslateMessage(MSG* msg);
 
+    // A notification the parent passes back to the control it is about
+    // (WM_DRAWITEM for owner-drawn controls), so that the control draws
+    // itself. TRUE with *result when handled.
+    virtual BOOL OnChildNotify(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result);
+
     // Commonly used wrappers; everything else is plain Win32 on m_hWnd.
     HWND GetDlgItem(int id) const { return ::GetDlgItem(m_hWnd, id); }
     BOOL ShowWindow(int cmd) { return ::ShowWindow(m_hWnd, cmd); }
@@ -53,6 +58,9 @@ protected:
     virtual LRESULT DefWindowProc(UINT msg, WPARAM wParam, LPARAM lParam);
     // Called after WM_NCDESTROY, when m_hWnd is already detached.
     virtual void PostNcDestroy() {}
+    // Called once the object is attached to a complete window: after
+    // SubclassWindow/SubclassDlgItem took it over, or after CreateEx made it.
+    virtual void PreSubclassWindow() {}
 
 private:
     friend class CDialog;
@@ -61,6 +69,7 @@ private:
 
     void Attach(HWND hwnd);
     void Detach();
+    BOOL HookWindowProc(HWND hwnd);
     // While alive, the next window created on this thread is attached to `wnd`
     // before its first message. Scopes nest.
     class CreationScope {

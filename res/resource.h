@@ -30,3 +30,6 @@
 #define IDB_PROGRESS_TRACK 152
 #define IDB_PROGRESS_FILL 153
 #define IDB_ADDACC_BK 162
+
+// Skinned controls.
+#define IDD_SKIN_MESSAGEBOX 130  // the message box: an empty popup, font "MS Shell Dlg" 8 pt

@@ -6,5 +6,9 @@ set(SKIN_PORTABLE_SOURCES
   skin/ControlLayout.cpp
 )
 set(SKIN_WIN_SOURCES
+  skin/SkinImage.cpp
+  skin/BtnEx.cpp
+  skin/DlgEx.cpp
+  skin/StaticEx.cpp
   skin/SkinMessageBox.cpp
 )
