@@ -13,6 +13,8 @@
 #include "framework/HtmlDialog.h"
 #include "framework/HtmlView.h"
 
+#include <mshtmdid.h>
+
 namespace {
 
 constexpr UINT kTemplate = 9001;  // the test resources' small dialog
@@ -215,6 +217,41 @@ TEST_F(BrowserHostTest, DestroyingTheWindowReleasesTheControl) {
     EXPECT_FALSE(dlg.GetBrowserHost().IsCreated());
     EXPECT_FALSE(dlg.m_pBrowserApp);
     EXPECT_FALSE(::IsWindow(control));
+}
+
+// A derived dialog's DHTML map, written the way the system's dialogs write theirs.
+class CMapDlg : public CDHtmlDialog {
+public:
+    CMapDlg() : CDHtmlDialog(kTemplate) {}
+    int calls = 0;
+    HRESULT OnButtonDown(IHTMLElement*) {
+        ++calls;
+        return S_FALSE;
+    }
+    HRESULT OnBodyDown(IHTMLElement*) {
+        ++calls;
+        return S_FALSE;
+    }
+    const DHtmlEventMapEntry* GetDHtmlEventMap() const override {
+        static const DHtmlEventMapEntry map[] = {
+            {DHtmlMatchKind::Class, DISPID_HTMLDOCUMENTEVENTS2_ONMOUSEDOWN, L"button",
+             DHtmlHandler(&CMapDlg::OnButtonDown)},
+            {DHtmlMatchKind::Tag, DISPID_HTMLDOCUMENTEVENTS2_ONMOUSEDOWN, L"body", DHtmlHandler(&CMapDlg::OnBodyDown)},
+            {DHtmlMatchKind::Tag, 0, nullptr, nullptr},
+        };
+        return map;
+    }
+};
+
+TEST_F(BrowserHostTest, DHtmlMapEntriesReachDerivedHandlers) {
+    CMapDlg map;
+    const DHtmlEventMapEntry* entries = map.GetDHtmlEventMap();
+    const DHtmlEventMapEntry* e =
+        FindDHtmlEventEntry(entries, DISPID_HTMLDOCUMENTEVENTS2_ONMOUSEDOWN, L"", L"BODY");
+    ASSERT_EQ(e, &entries[1]);
+    EXPECT_EQ((map.*(e->handler))(nullptr), S_FALSE);
+    EXPECT_EQ(map.calls, 1);
+    EXPECT_EQ(FindDHtmlEventEntry(entries, DISPID_HTMLDOCUMENTEVENTS2_ONMOUSEUP, L"button", L"DIV"), nullptr);
 }
 
 #if VEXO_TEST_AUTOMATION
