@@ -52,6 +52,11 @@ CWnd::~CWnd() {
 
 CWnd* CWnd::FromHandle(HWND hwnd) {
     if (!hwnd) return nullptr;
+    // Page frames live inside another process's main window: a property read
+    // there would hand back that process's pointer.
+    DWORD pid = 0;
+    ::GetWindowThreadProcessId(hwnd, &pid);
+    if (pid != ::GetCurrentProcessId()) return nullptr;
     return static_cast<CWnd*>(::GetPropW(hwnd, kObjectProp));
 }
 

@@ -79,8 +79,8 @@ std::wstring Describe(HWND h) {
     ::GetWindowThreadProcessId(h, &pid);
     wchar_t buf[512];
     swprintf(buf, 512,
-             L"\"rect\":[%ld,%ld,%ld,%ld],\"client\":[%ld,%ld],\"visible\":%s,\"enabled\":%s,"
-             L"\"iconic\":%s,\"zoomed\":%s,\"style\":%lu,\"exstyle\":%lu,\"id\":%ld,\"pid\":%lu",
+             L"\"rect\":[%ld,%ld,%ld,%ld],\"client\":[%ld,%ld],\"visible\":%ls,\"enabled\":%ls,"
+             L"\"iconic\":%ls,\"zoomed\":%ls,\"style\":%lu,\"exstyle\":%lu,\"id\":%ld,\"pid\":%lu",
              r.left, r.top, r.right, r.bottom, c.right, c.bottom,
              ::IsWindowVisible(h) ? L"true" : L"false", ::IsWindowEnabled(h) ? L"true" : L"false",
              ::IsIconic(h) ? L"true" : L"false", ::IsZoomed(h) ? L"true" : L"false",

@@ -25,13 +25,14 @@ make_template() {
   [ -f "$template/.vexo-ready" ] && return 0
   rm -rf "$template"
   wine_env "$template"
-  # wineboot needs no display for the prefix itself.
-  env -u DISPLAY wine wineboot -i </dev/null >"$state/wineboot.log" 2>&1
+  # wineboot needs no display for the prefix itself. Its wineserver must not
+  # inherit our lock, or the lock outlives this script.
+  env -u DISPLAY wine wineboot -i </dev/null >"$state/wineboot.log" 2>&1 9>&-
   wineserver -w
-  wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f </dev/null >/dev/null 2>&1
-  wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f </dev/null >/dev/null 2>&1
+  wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f </dev/null >/dev/null 2>&1 9>&-
+  wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f </dev/null >/dev/null 2>&1 9>&-
   for f in "微软雅黑" "Microsoft YaHei" "SimSun" "宋体" "Tahoma" "MS Shell Dlg" "MS Shell Dlg 2"; do
-    wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "$f" /d "WenQuanYi Micro Hei" /f </dev/null >/dev/null 2>&1
+    wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "$f" /d "WenQuanYi Micro Hei" /f </dev/null >/dev/null 2>&1 9>&-
   done
   cp /usr/share/wine/fonts/marlett.ttf "$template/drive_c/windows/Fonts/" 2>/dev/null || true
   wineserver -w
@@ -49,7 +50,7 @@ free_display() {
 start_display() {
   if [ -f "$state/xvfb.pid" ] && kill -0 "$(cat "$state/xvfb.pid")" 2>/dev/null; then return 0; fi
   local n; n=$(free_display)
-  setsid Xvfb :$n -screen 0 1280x800x24 -nolisten tcp </dev/null >"$state/xvfb.log" 2>&1 &
+  setsid Xvfb :$n -screen 0 1280x800x24 -nolisten tcp </dev/null >"$state/xvfb.log" 2>&1 9>&- &
   echo $! >"$state/xvfb.pid"
   echo ":$n" >"$state/display"
   for _ in $(seq 100); do [ -e /tmp/.X11-unix/X$n ] && return 0; sleep 0.1; done
@@ -58,9 +59,9 @@ start_display() {
 
 start_wineserver() {  # $1 = prefix; uses DISPLAY
   wine_env "$1"
-  setsid wineserver -p </dev/null >/dev/null 2>&1 || true
-  wine cmd /c exit </dev/null >/dev/null 2>&1 || true
-  (setsid wine explorer /desktop </dev/null >/dev/null 2>&1 &)
+  setsid wineserver -p </dev/null >/dev/null 2>&1 9>&- || true
+  wine cmd /c exit </dev/null >/dev/null 2>&1 9>&- || true
+  (setsid wine explorer /desktop </dev/null >/dev/null 2>&1 9>&- &)
 }
 
 case $cmd in
