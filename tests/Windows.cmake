@@ -41,3 +41,12 @@ foreach(test_file ${E2E_TEST_FILES})
   set_tests_properties(e2e.${test_name} PROPERTIES FIXTURES_REQUIRED wine TIMEOUT 600
     ENVIRONMENT "PYTHONDONTWRITEBYTECODE=1")
 endforeach()
+
+# ---- Skin gallery ---------------------------------------------------------
+# Every skinned control in one window, for people and for the e2e.skin tests
+# (which find it next to VexoQuon.exe).
+add_executable(skin_gallery WIN32 tools/gallery/Gallery.cpp tools/gallery/Gallery.rc)
+target_link_options(skin_gallery PRIVATE -municode)
+target_link_libraries(skin_gallery PRIVATE vexo_win)
+set_property(SOURCE tools/gallery/Gallery.rc APPEND PROPERTY OBJECT_DEPENDS
+  ${CMAKE_SOURCE_DIR}/res/dialogs/skin.rc ${CMAKE_SOURCE_DIR}/res/skin.rc)

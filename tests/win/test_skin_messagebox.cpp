@@ -196,6 +196,22 @@ TEST(SkinMessageBoxRun, NarrowYesNoBoxIs174WideWithCentredButtons) {
     EXPECT_EQ(s.close.right - s.close.left, 33);
 }
 
+TEST(SkinMessageBoxRun, ChineseQuestionFitsItsBox) {
+    const std::wstring text = L"窗口即将关闭，确定要退出游戏？";
+    Seen s;
+    BoxDriver driver(L"宽度", [&](HWND box) {
+        s = Inspect(box);
+        s.text = MeasureWithBoxFont(box, text);
+        Click(box, 5000);
+    });
+    ASSERT_EQ(SkinMessageBox(nullptr, text.c_str(), L"宽度", 4), IDYES);
+    // Between two buttons' width and 174 the buttons still decide: the text
+    // fits with narrower margins.
+    EXPECT_GT(s.text.cx, 114);
+    EXPECT_EQ(s.client.right, s.text.cx <= 174 ? 174 : s.text.cx + 60);
+    EXPECT_LE(s.text.cx, s.client.right);
+}
+
 TEST(SkinMessageBoxRun, OkCancelLabels) {
     Seen s;
     BoxDriver driver(L"标签", [&](HWND box) {
