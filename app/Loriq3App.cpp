@@ -14,6 +14,7 @@
 #include "app/Process.h"
 #include "app/StatReport.h"
 #include "app/Stubs.h"
+#include "mainwnd/Loriq3Dlg.h"
 #include "skin/SkinMessageBox.h"
 
 HWND g_hOwnerWnd = nullptr;
@@ -121,9 +122,10 @@ BOOL CLoriq3App::InitInstance() {
 }
 
 void CLoriq3App::RunMainWindow() {
-    // The main game window is not built yet; keep the process alive until the
-    // activation report is out so that the start is still counted.
-    ::WaitForSingleObject(m_hEvtDone, 10000);
+    CLoriq3Dlg dlg;
+    m_pMainWnd = &dlg;
+    dlg.DoModal();
+    m_pMainWnd = nullptr;
 }
 
 BOOL CLoriq3App::RunPageOrHallProcess(RunMode) {

@@ -1,4 +1,10 @@
+# Main game window. Portable files build natively too and carry the unit-tested logic.
 set(MAINWND_PORTABLE_SOURCES
+  mainwnd/CommandLines.cpp
+  mainwnd/HotKey.cpp
+  mainwnd/TabStrip.cpp
 )
 set(MAINWND_WIN_SOURCES
+  mainwnd/HotKeys.cpp
+  mainwnd/Loriq3Dlg.cpp
 )

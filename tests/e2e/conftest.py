@@ -13,7 +13,6 @@ sys.path.insert(0, os.path.join(os.path.dirname(os.path.dirname(HERE)), "tools",
 from standin import PlatformServer  # noqa: E402
 from wine import WineSession  # noqa: E402
 
-STANDIN_PORT = 47180  # the port the test build's hosts point at
 
 
 def pytest_addoption(parser):
@@ -22,6 +21,8 @@ def pytest_addoption(parser):
     parser.addoption("--demo", default=None, help="framework_demo.exe")
     parser.addoption("--wine-state", required=True, help="state directory of the test run's Wine session")
     parser.addoption("--artifacts", default=None, help="where screenshots and logs go")
+    parser.addoption("--standin-port", type=int, default=47180,
+                     help="the stand-in's port, the one the build's hosts point at")
 
 
 @pytest.fixture(scope="session")
@@ -38,14 +39,15 @@ def wine(request):
 class StandIn:
     """The stand-in server, which a test may stop to play a dead platform."""
 
-    def __init__(self, log_path):
+    def __init__(self, port, log_path):
+        self.port_number = port
         self.log_path = log_path
         self.server = None
         self.start()
 
     def start(self):
         if not self.server:
-            self.server = PlatformServer(port=STANDIN_PORT, log_path=self.log_path).start()
+            self.server = PlatformServer(port=self.port_number, log_path=self.log_path).start()
 
     def stop(self):
         if self.server:
@@ -60,7 +62,8 @@ class StandIn:
 def _standin(request):
     artifacts = request.config.getoption("--artifacts") or "/tmp"
     os.makedirs(artifacts, exist_ok=True)
-    holder = StandIn(os.path.join(artifacts, "standin-requests.jsonl"))
+    holder = StandIn(request.config.getoption("--standin-port"),
+                     os.path.join(artifacts, "standin-requests.jsonl"))
     yield holder
     holder.stop()
 

@@ -7,6 +7,7 @@ import time
 
 import pytest
 
+from mainwnd import close_unpaged_main_window
 from wine import wait_until
 
 ACTIVE_GAME = "/active.htm?tag=quon&ver=3.0.1.1"
@@ -27,6 +28,15 @@ def fresh_stats(wine):
     if os.path.exists(path):
         os.remove(path)
     return path
+
+
+def start_game(wine, platform, args=("/QuonD",), exe=None, expect_report=True):
+    """A game start: the activation report goes out beside the main window,
+    which is then closed."""
+    proc = wine.start(list(args), exe=exe)
+    rec = platform.wait_for_request(ACTIVE_GAME, timeout=30) if expect_report else None
+    assert close_unpaged_main_window(wine, proc) == 0
+    return rec
 
 
 def header(record, name):
@@ -54,8 +64,7 @@ def test_web_entry_opens_the_home_page_and_waits_for_its_report(wine, platform, 
 
 
 def test_first_game_start_reports_and_stores_its_figures(wine, platform, fresh_stats):
-    proc = wine.start(["/QuonD"])
-    rec = platform.wait_for_request(ACTIVE_GAME, timeout=30)
+    rec = start_game(wine, platform)
     assert rec, "no game activation report"
     r = rec[0]
     assert r["method"] == "GET"
@@ -63,8 +72,7 @@ def test_first_game_start_reports_and_stores_its_figures(wine, platform, fresh_s
     assert header(r, "User-Agent") == ["QZR"]
     assert header(r, "Accept-Language") == ["zh-cn"]  # WinINet trims the blank after it
     assert header(r, "Content-Type") == ["application/x-www-form-urlencoded"]
-    assert header(r, "Host") == ["127.0.0.1:47180"]
-    proc.wait(timeout=30)
+    assert header(r, "Host") == [f"127.0.0.1:{platform.port}"]
     ini = wine.read_ini()
     assert (ini["weekdays"], ini["keepdays"], ini["Game"]) == ("1", "1", "1")
     assert ini["lstTime"] == stored_date(0)
@@ -93,8 +101,7 @@ def test_first_game_start_reports_and_stores_its_figures(wine, platform, fresh_s
 def test_later_starts_measure_against_the_stored_date(wine, platform, fresh_stats, stored,
                                                       expected_query, expected_ini):
     wine.write_ini(stored)
-    assert wine.run(["/QuonD"]) == 0
-    rec = platform.wait_for_request(ACTIVE_GAME, timeout=10)
+    rec = start_game(wine, platform)
     assert rec and rec[0]["target"] == ACTIVE_GAME + expected_query
     ini = wine.read_ini()
     for key, value in expected_ini.items():
@@ -103,9 +110,7 @@ def test_later_starts_measure_against_the_stored_date(wine, platform, fresh_stat
 
 
 def test_installed_copy_starts_the_game_without_a_switch(wine, platform, fresh_stats):
-    exe = wine.installed_exe()
-    assert wine.run([], exe=exe) == 0
-    rec = platform.wait_for_request(ACTIVE_GAME, timeout=10)
+    rec = start_game(wine, platform, args=(), exe=wine.installed_exe())
     assert rec and rec[0]["target"].endswith("&count=1&apartdays=0&keepdays=1&weekdays=1")
     assert not platform.requests("/install.htm")
 
@@ -127,10 +132,10 @@ def test_a_start_outside_the_data_folder_is_an_install(wine, platform, fresh_sta
 
 def test_browser_cache_limit_is_set_only_where_the_browser_keeps_it(wine, platform, fresh_stats):
     wine._quiet(["wine", "reg", "delete", CACHE_KEY, "/f"])
-    assert wine.run(["/QuonD"]) == 0
+    start_game(wine, platform)
     assert wine.reg("HKCU", CACHE_KEY.split("\\", 1)[1], "CacheLimit") is None
     wine.reg_add(CACHE_KEY)
-    assert wine.run(["/QuonD"]) == 0
+    start_game(wine, platform)
     value = wine.reg("HKCU", CACHE_KEY.split("\\", 1)[1], "CacheLimit")
     assert value is not None and struct.unpack("<I", value)[0] == 0x100000
 
@@ -139,6 +144,6 @@ def test_a_dead_platform_costs_no_hang(wine, platform, fresh_stats):
     platform.stop()  # connection refused from now on
     start = time.monotonic()
     assert wine.run(["/webVexoD"], timeout=60) == 0
-    assert wine.run(["/QuonD"], timeout=60) == 0
+    start_game(wine, platform, expect_report=False)
     assert time.monotonic() - start < 30
     assert wine.read_ini()["Vexo"] == "1", "the counter is bumped even when the report is lost"

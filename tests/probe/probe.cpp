@@ -9,6 +9,7 @@
 //   probe click HWND                          BM_CLICK, sent
 //   probe command HWND ID                     WM_COMMAND(ID, BN_CLICKED), posted
 //   probe text HWND                           the window text
+//   probe move HWND X Y W H                   SetWindowPos
 //   probe reg ROOT PATH NAME                  a registry value as JSON {type, hex}
 //   probe page OWNER TITLE [--kind K] [--log FILE] [--no-register]
 //                                             a fake page/hall process (see RunPage)
@@ -326,6 +327,14 @@ int wmain(int argc, wchar_t** argv) {
     }
     if (cmd == L"command" && argc >= 4) {
         ::PostMessageW((HWND)(ULONG_PTR)Num(argv[2]), WM_COMMAND, MAKEWPARAM((UINT)Num(argv[3]), BN_CLICKED), 0);
+        return 0;
+    }
+    if (cmd == L"move" && argc >= 7) {
+        // From another process, as a user's resize would propose it.
+        BOOL ok = ::SetWindowPos((HWND)(ULONG_PTR)Num(argv[2]), nullptr, (int)wcstol(argv[3], nullptr, 0),
+                                 (int)wcstol(argv[4], nullptr, 0), (int)wcstol(argv[5], nullptr, 0),
+                                 (int)wcstol(argv[6], nullptr, 0), SWP_NOZORDER | SWP_NOACTIVATE);
+        Out(ok ? L"1" : L"0");
         return 0;
     }
     if (cmd == L"text" && argc >= 3) {

@@ -1,0 +1,26 @@
+#include "mainwnd/HotKeys.h"
+
+#include <windows.h>
+
+#include "app/PersistedState.h"
+
+HotKey bossKey;
+HotKey switchKey;
+HotKey soundKey;
+
+HotKey ReadHotKey(const wchar_t* iniKey, const wchar_t* defaultText) {
+    wchar_t text[32] = {};
+    ::GetPrivateProfileStringW(kIniSection, iniKey, defaultText, text, 32, HotKeyFilePath().c_str());
+    return ParseHotKey(text);
+}
+
+void LoadPageHotKeys() {
+    bossKey = ReadHotKey(L"ShortKey", L"0,121");
+    switchKey = ReadHotKey(L"AltWndKey", L"2,9");
+    soundKey = ReadHotKey(L"SndKey", L"2,81");
+}
+
+int CurrentModifiersNow() {
+    auto down = [](int vk) { return (::GetKeyState(vk) & 0xFF00) != 0; };
+    return CurrentModifiers(down(VK_CONTROL), down(VK_SHIFT), down(VK_MENU));
+}

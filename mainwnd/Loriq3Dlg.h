@@ -1,0 +1,89 @@
+// CLoriq3Dlg: the main game window. Holds up to three game pages as tabs;
+// every page is a frame of its own page process, re-parented into this window.
+#pragma once
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <string>
+#include <vector>
+
+#include "skin/BtnEx.h"
+#include "skin/DlgEx.h"
+#include "skin/StaticEx.h"
+
+class CLoriq3Dlg : public CDlgEx {
+public:
+    explicit CLoriq3Dlg(HWND parent = nullptr);
+    ~CLoriq3Dlg() override;
+
+    void ShowPage(HWND frame);
+    void CloseTab(int i);
+    void ExitAll();
+    void LoadHotKeys();
+    void SwitchToNextTab();
+    void LaunchPageProcess();
+
+    BOOL PreTranslateMessage(MSG* msg) override;
+
+    HICON m_hIcon = nullptr;
+    HICON m_hSmallIcon = nullptr;
+    CBtnEx m_btnHide;
+    CBtnEx m_btnSystem;
+    CBtnEx m_btnSound;
+    CBtnEx m_btnHall;
+    CStaticEx m_lblAddAccount;
+    int muted = 0;
+    int hallShown = 0;
+    OSVERSIONINFOW m_osvi{};
+    HWND hallWindow = nullptr;
+    HANDLE pendingPageProcess = nullptr;
+    std::vector<HWND> pages;
+    std::vector<std::wstring> titles;
+    HIMAGELIST m_tabImages = nullptr;
+    HIMAGELIST m_closeImages = nullptr;
+    int currentTab = 0;
+    int hotTab = -1;
+    int hotPart = -1;
+    int tipActive = 0;
+    HWND m_tooltip = nullptr;
+    int trackingMouse = 0;
+
+protected:
+    BOOL OnInitDialog() override;
+    void OnOK() override;
+    void OnCancel() override;
+    LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
+
+private:
+    void SetUpSkin();
+    void SetButtonImage(CBtnEx& button, UINT imageId);
+    HIMAGELIST LoadStrip(UINT imageId, int frames);
+    void CreateTooltip();
+    void AddTrayIcon();
+    void DeleteTrayIcon();
+    void PlaceCaptionControls(int cx);
+    void RepaintRect(int left, int top, int right, int bottom);
+    void RepaintTab(int i);
+    void RepaintCloseBox(int i);
+    void ActivateTip(bool on, const std::wstring& text = L"");
+
+    LRESULT OnCopyData(const COPYDATASTRUCT* cds);
+    LRESULT OnRegisterPage(HWND frame, LPARAM kind);
+    void OnAddLogin(WPARAM where);
+    BOOL OnEraseBkgnd(HDC hdc);
+    LRESULT OnNcHitTest(LPARAM lParam);
+    void OnTabButtonDown(POINT client);
+    void OnTabButtonUp(POINT client, bool middle);
+    void OnMouseLeave(bool client);
+    LRESULT OnSize(UINT type, int cx, int cy);
+    void OnWindowPosChanging(WINDOWPOS* pos);
+    void OnTimer(UINT_PTR id);
+    void OnPaintIconic();
+
+    bool HallVisible() const { return hallWindow && ::IsWindow(hallWindow) && ::IsWindowVisible(hallWindow); }
+    bool TrayIconAdded = false;
+};
+
+// The one main window of this process, for the keyboard hook.
+extern CLoriq3Dlg* g_pMainDlg;

@@ -1,0 +1,146 @@
+"""The main game window with fake page processes: tabs, switching, closing
+with confirmation, exiting with every page, and the login reports."""
+import subprocess
+
+import pytest
+
+from mainwnd import (BTN_NO, BTN_YES, MainWindow, Page, SELF_POSTED_MARKER, SC_CLOSE, UM_ADD_LOGIN, WM_CHAR,
+                     WM_KEYDOWN, WM_SYSCOMMAND, answer_box, main_windows, message_boxes)
+from wine import wait_until
+
+TAB0_CENTER = (120 + 94, 14)
+TAB1_CENTER = (120 + 189 + 94, 14)
+
+
+@pytest.fixture
+def main(wine, platform):
+    proc = wine.start(["/QuonD"])
+    win = wait_until(lambda: main_windows(wine), 30, what="the main window")[0]
+    window = MainWindow(wine, proc, win["hwnd"])
+    yield window
+    if proc.poll() is None:
+        proc.kill()
+        proc.wait(timeout=10)
+
+
+def login(wine, main, title):
+    page = Page(wine, main.hwnd, title)
+    page.wait_event("accepted")
+    wait_until(page.frame, 10, what="the page frame")
+    return page
+
+
+def test_before_the_first_page_the_window_waits_unseen_and_closes_without_asking(wine, main):
+    assert main.info()["rect"] == [0, 0, 1, 1]
+    assert not wine.windows(title="Wine System Tray", visible=True), "no tray icon yet"
+    main.post(WM_SYSCOMMAND, SC_CLOSE, 0)
+    assert main.proc.wait(timeout=20) == 0
+    assert not message_boxes(wine)
+
+
+def test_a_page_that_gives_up_its_first_login_ends_the_program(wine, main):
+    main.post(WM_SYSCOMMAND, SC_CLOSE, SELF_POSTED_MARKER)
+    assert main.proc.wait(timeout=20) == 0
+
+
+def test_pages_become_tabs_of_the_maximized_window(wine, main, platform):
+    first = login(wine, main, "12服-宝宝-abc")
+    wait_until(lambda: main.info()["rect"] == [0, 0, 1280, 800], 10, what="maximized to the work area")
+    assert first.frame()["parent"] == main.hwnd
+    assert wine.windows(title="Wine System Tray", visible=True), "the tray icon is there"
+    second = login(wine, main, "13服-猫猫-xyz")
+    assert second.frame()["parent"] == main.hwnd
+    wait_until(lambda: second.visible() and not first.visible(), 10, what="the new tab shown alone")
+    reports = platform.wait_for_request("/login.htm", count=2)
+    assert sorted(r["target"] for r in reports) == [
+        "/login.htm?tag=quon&ver=3.0.1.1&uid=abc&index=1",
+        "/login.htm?tag=quon&ver=3.0.1.1&uid=xyz&index=2",
+    ]
+
+    # The same account and server again in this window is refused.
+    again = Page(wine, main.hwnd, "12服-宝宝-abc")
+    again.wait_event("refused")
+    assert again.proc.wait(timeout=10) == 1
+    assert len(platform.requests("/login.htm")) == 2
+
+    # Tabs react where they are drawn: 120 < x < 120 + 189 n.
+    main.click(*TAB0_CENTER)
+    wait_until(lambda: first.visible() and not second.visible(), 10, what="tab 0 selected")
+    main.click(121 + 189, 14)
+    wait_until(lambda: second.visible() and not first.visible(), 10, what="tab 1 selected")
+    main.click(119, 14)  # left of the strip: no tab
+    assert second.visible() and not first.visible()
+
+    # Two pages: never narrower than 189*2 + 483 = 861 or lower than 260.
+    wine.probe("move", main.hwnd, 0, 0, 300, 100)
+    rect = main.info()["rect"]
+    assert rect[2] - rect[0] >= 861 and rect[3] - rect[1] >= 260
+
+    # Keys the window forwards to the page it shows.
+    main.post(WM_KEYDOWN, 0x74, SELF_POSTED_MARKER)
+    main.post(WM_CHAR, 4, 0x00200001)
+    second.wait_event("keydown")
+    assert ["keydown", "116", str(SELF_POSTED_MARKER)] in second.events()
+    second.wait_event("char")
+    assert not [e for e in first.events() if e[0] in ("keydown", "char")]
+    second.wait_event("set_mute")  # the 400 ms timer tells every page its sound state
+
+
+def test_closing_tabs_asks_and_exit_closes_every_page(wine, main):
+    pages = [login(wine, main, t) for t in ("1服-甲-a", "2服-乙-b", "3服-丙-c")]
+    wait_until(lambda: pages[2].visible(), 10, what="the third tab shown")
+    main.click(*TAB1_CENTER)
+    wine.xdotool("mousemove", 400, 120)  # away from the strip, so the hover clears
+    wine.screenshot("main-window-three-tabs-before-close.png")
+
+    # A middle click on the middle tab asks; "是" closes it and its process.
+    main.click(*TAB1_CENTER, button=2)
+    answer_box(wine, BTN_YES)
+    pages[1].wait_event("sc_close")
+    assert pages[1].proc.wait(timeout=20) == 0
+    wait_until(lambda: pages[2].visible() and not pages[0].visible(), 10, what="the tab that took its place")
+
+    # The close box of the (now second) last tab closes it after "是".
+    main.click(296 + 189 + 6, 8)
+    answer_box(wine, BTN_YES)
+    pages[2].wait_event("sc_close")
+    wait_until(lambda: pages[0].visible(), 10, what="the only tab left shown")
+
+    # The only tab's close box asks to leave the game; "否" keeps everything.
+    main.click(296 + 6, 8)
+    answer_box(wine, BTN_NO)
+    with pytest.raises(subprocess.TimeoutExpired):
+        main.proc.wait(timeout=2)
+    assert pages[0].visible() and not [e for e in pages[0].events() if e[0] == "sc_close"]
+
+    # Closing the window asks the same; "是" ends the program and every page.
+    main.post(WM_SYSCOMMAND, SC_CLOSE, 0)
+    answer_box(wine, BTN_YES)
+    assert main.proc.wait(timeout=20) == 0
+    pages[0].wait_event("sc_close")
+    assert pages[0].proc.wait(timeout=20) == 0
+
+
+def test_a_later_page_that_gives_up_its_login_is_only_forgotten(wine, main):
+    login(wine, main, "5服-丁-d")
+    main.post(UM_ADD_LOGIN, 1, 0)  # a new tab's page process is now pending
+    main.post(WM_SYSCOMMAND, SC_CLOSE, SELF_POSTED_MARKER)
+    with pytest.raises(subprocess.TimeoutExpired):
+        main.proc.wait(timeout=2)
+    assert not message_boxes(wine)
+    # Nothing pending any more: the same request now reaches the close question.
+    main.post(WM_SYSCOMMAND, SC_CLOSE, SELF_POSTED_MARKER)
+    answer_box(wine, BTN_NO)
+    assert main.proc.poll() is None
+
+
+def test_screenshot_of_three_tabs_one_hot(wine, main):
+    titles = ["12服-宝宝-abc", "13服-猫猫-xyz", "14服-超长的名字超长的名字超长的名字-abcdefgh"]
+    for t in titles:
+        login(wine, main, t)
+    main.click(*TAB0_CENTER)
+    main.info()
+    wine.xdotool("mousemove", 120 + 189 + 60, 14)  # hover the middle tab
+    wine.xdotool("mousemove", 120 + 189 + 61, 14)
+    path = wine.screenshot("main-window-three-tabs.png")
+    assert subprocess.run(["test", "-s", path]).returncode == 0

@@ -1,0 +1,82 @@
+#include <gtest/gtest.h>
+
+#include "mainwnd/CommandLines.h"
+#include "mainwnd/TabStrip.h"
+
+using namespace tabstrip;
+
+namespace {
+
+TEST(TabStrip, HitZoneIsOpenOnTheLeftAndEndsAtTheLastTab) {
+    EXPECT_FALSE(InHitZone(120, 10, 1));
+    EXPECT_TRUE(InHitZone(121, 10, 1));
+    EXPECT_TRUE(InHitZone(308, 10, 1));
+    EXPECT_FALSE(InHitZone(309, 10, 1));
+    EXPECT_TRUE(InHitZone(309, 10, 2));
+    EXPECT_TRUE(InHitZone(200, 3, 1));
+    EXPECT_TRUE(InHitZone(200, 24, 1));
+    EXPECT_FALSE(InHitZone(200, 2, 1));
+    EXPECT_FALSE(InHitZone(200, 25, 1));
+    EXPECT_FALSE(InHitZone(200, 10, 0));
+    EXPECT_EQ(TabIndexAt(121), 0);
+    EXPECT_EQ(TabIndexAt(308), 0);
+    EXPECT_EQ(TabIndexAt(309), 1);
+    EXPECT_EQ(TabIndexAt(120 + 189 * 3 - 1), 2);
+}
+
+TEST(TabStrip, CloseBoxOfEachTab) {
+    EXPECT_TRUE(InCloseBox(0, 296, 3));
+    EXPECT_TRUE(InCloseBox(0, 308, 15));
+    EXPECT_FALSE(InCloseBox(0, 309, 10));
+    EXPECT_FALSE(InCloseBox(0, 300, 16));
+    EXPECT_FALSE(InCloseBox(0, 295, 10));
+    EXPECT_TRUE(InCloseBox(2, 296 + 378, 10));
+    EXPECT_FALSE(InCloseBox(1, 300, 10));
+}
+
+TEST(TabStrip, RectanglesOfTabTwo) {
+    EXPECT_EQ(TabImageRect(2), (skin::Rect{498, 3, 687, 25}));
+    EXPECT_EQ(CloseBoxRect(2), (skin::Rect{674, 3, 687, 16}));
+    EXPECT_EQ(TabTextRect(2), (skin::Rect{514, 8, 674, 22}));
+    EXPECT_EQ(TabRepaintRect(2), (skin::Rect{498, 3, 687, 25}));
+    EXPECT_EQ(StripRepaintRect(3), (skin::Rect{120, 3, 687, 25}));
+    EXPECT_EQ(StripAfterCloseRect(1), (skin::Rect{120, 3, 498, 25}));
+}
+
+TEST(TabStrip, PageAreaAndMinimumSize) {
+    EXPECT_EQ(PageArea(1280, 800), (skin::Rect{4, 30, 1276, 796}));
+    EXPECT_EQ(MinWindowWidth(1), 672);
+    EXPECT_EQ(MinWindowWidth(2), 861);
+    EXPECT_EQ(MinWindowWidth(3), 1050);
+}
+
+TEST(TabStrip, LongTitlesAreCutToEighteenCharacters) {
+    auto tenPerChar = [](const std::wstring& s) { return int(s.size()) * 10; };
+    EXPECT_EQ(DisplayTitle(L"12服-宝宝-abc", tenPerChar), L"12服-宝宝-abc");
+    std::wstring sixteen(16, L'x');  // exactly 160 pixels: kept
+    EXPECT_EQ(DisplayTitle(sixteen, tenPerChar), sixteen);
+    std::wstring twenty = L"abcdefghijklmnopqrst";
+    EXPECT_EQ(DisplayTitle(twenty, tenPerChar), L"abcdefghijklmnopqr...");
+    // Width decides, not length: a short but wide title is cut too.
+    auto wide = [](const std::wstring& s) { return int(s.size()) * 20; };
+    EXPECT_EQ(DisplayTitle(L"123456789", wide), L"123456789...");
+}
+
+TEST(TabStrip, CaptionControlsFollowTheRightEdge) {
+    CaptionControls c = PlaceCaptionControls(1000);
+    EXPECT_EQ(c.hide, (skin::Rect{886, 0, 913, 27}));
+    EXPECT_EQ(c.sound, (skin::Rect{859, 0, 886, 27}));
+    EXPECT_EQ(c.system, (skin::Rect{815, 0, 859, 28}));
+    EXPECT_EQ(c.hall, (skin::Rect{736, 0, 815, 28}));
+    EXPECT_EQ(c.addAccount, (skin::Rect{640, 7, 732, 23}));
+}
+
+TEST(CommandLines, PathIsQuotedAndNumbersDecimal) {
+    const std::wstring exe = L"C:\\Program Files\\Vexo\\VexoQuon.exe";
+    EXPECT_EQ(PageProcessCommandLine(exe, 65616, 2), L"\"" + exe + L"\" /newgm /65616 /2");
+    EXPECT_EQ(HallProcessCommandLine(exe, 65616), L"\"" + exe + L"\" /gmhall /65616");
+    EXPECT_EQ(NewMainWindowCommandLine(exe), L"\"" + exe + L"\"");
+    EXPECT_EQ(UpdaterCommandLine(exe), L"\"" + exe + L"\" /update");
+}
+
+}  // namespace
