@@ -1,4 +1,5 @@
 #include "framework/BrowserHost.h"
+#include "framework/DispatchSink.h"
 
 #include <exdispid.h>
 #include <ocidl.h>
@@ -220,36 +221,10 @@ VARIANT_BOOL* BoolRefArg(VARIANT* v) {
 
 }  // namespace
 
-class CBrowserEventSink final : public IDispatch {
+class CBrowserEventSink final : public CDispatchSink {
 public:
-    explicit CBrowserEventSink(CBrowserHost* host) : m_host(host) {}
+    explicit CBrowserEventSink(CBrowserHost* host) : CDispatchSink(__uuidof(DWebBrowserEvents2)), m_host(host) {}
     void Detach() { m_host = nullptr; }
-
-    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
-        if (!ppv) return E_POINTER;
-        *ppv = nullptr;
-        if (riid == IID_IUnknown || riid == IID_IDispatch || riid == __uuidof(DWebBrowserEvents2)) {
-            *ppv = static_cast<IDispatch*>(this);
-            AddRef();
-            return S_OK;
-        }
-        return E_NOINTERFACE;
-    }
-    STDMETHODIMP_(ULONG) AddRef() override { return ++m_refs; }
-    STDMETHODIMP_(ULONG) Release() override {
-        ULONG n = --m_refs;
-        if (n == 0) delete this;
-        return n;
-    }
-    STDMETHODIMP GetTypeInfoCount(UINT* pctinfo) override {
-        if (pctinfo) *pctinfo = 0;
-        return S_OK;
-    }
-    STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo** ppTInfo) override {
-        if (ppTInfo) *ppTInfo = nullptr;
-        return E_NOTIMPL;
-    }
-    STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
 
     STDMETHODIMP Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT*, EXCEPINFO*, UINT*) override {
         CBrowserHost* host = m_host;
@@ -295,7 +270,6 @@ public:
 private:
     ~CBrowserEventSink() = default;
     CBrowserHost* m_host;
-    ULONG m_refs = 1;
 };
 
 // ---- the host ---------------------------------------------------------------
@@ -382,6 +356,13 @@ HWND CBrowserHost::GetControlWindow() const {
     HWND hwnd = nullptr;
     if (m_inPlace) m_inPlace->GetWindow(&hwnd);
     return hwnd;
+}
+
+void CBrowserHost::FitToClient(HWND host) {
+    if (!IsCreated()) return;
+    RECT rc;
+    ::GetClientRect(host, &rc);
+    SetRect(rc);
 }
 
 void CBrowserHost::SetRect(const RECT& rect) {

@@ -90,6 +90,8 @@ public:
     // The control's own outermost window, or nullptr.
     HWND GetControlWindow() const;
     void SetRect(const RECT& rect);
+    // Lays the control over the whole client area of its host window.
+    void FitToClient(HWND host);
     const RECT& GetRect() const { return m_rect; }
 
     HRESULT Navigate(const std::wstring& url, DWORD flags = 0, const wchar_t* targetFrame = nullptr,

@@ -1,4 +1,5 @@
 #include "framework/HtmlDialog.h"
+#include "framework/DispatchSink.h"
 
 #include <ocidl.h>
 
@@ -8,36 +9,11 @@
 // documented HTMLDocumentEvents2 contract: the event object is the one argument,
 // and a FALSE result (plus returnValue = false) cancels the default action.
 
-class CDHtmlDocumentSink final : public IDispatch {
+class CDHtmlDocumentSink final : public CDispatchSink {
 public:
-    explicit CDHtmlDocumentSink(CDHtmlDialog* dlg) : m_dlg(dlg) {}
+    explicit CDHtmlDocumentSink(CDHtmlDialog* dlg) : CDispatchSink(__uuidof(HTMLDocumentEvents2)), m_dlg(dlg) {}
     void Detach() { m_dlg = nullptr; }
 
-    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
-        if (!ppv) return E_POINTER;
-        *ppv = nullptr;
-        if (riid == IID_IUnknown || riid == IID_IDispatch || riid == __uuidof(HTMLDocumentEvents2)) {
-            *ppv = static_cast<IDispatch*>(this);
-            AddRef();
-            return S_OK;
-        }
-        return E_NOINTERFACE;
-    }
-    STDMETHODIMP_(ULONG) AddRef() override { return ++m_refs; }
-    STDMETHODIMP_(ULONG) Release() override {
-        ULONG n = --m_refs;
-        if (n == 0) delete this;
-        return n;
-    }
-    STDMETHODIMP GetTypeInfoCount(UINT* pctinfo) override {
-        if (pctinfo) *pctinfo = 0;
-        return S_OK;
-    }
-    STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo** ppTInfo) override {
-        if (ppTInfo) *ppTInfo = nullptr;
-        return E_NOTIMPL;
-    }
-    STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
     STDMETHODIMP Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT* result, EXCEPINFO*,
                         UINT*) override {
         if (!m_dlg) return S_OK;
@@ -56,7 +32,6 @@ public:
 private:
     ~CDHtmlDocumentSink() = default;
     CDHtmlDialog* m_dlg;
-    ULONG m_refs = 1;
 };
 
 namespace {
@@ -206,11 +181,7 @@ LRESULT CDHtmlDialog::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
 #endif
     switch (msg) {
     case WM_SIZE:
-        if (m_browser.IsCreated()) {
-            RECT rc;
-            ::GetClientRect(m_hWnd, &rc);
-            m_browser.SetRect(rc);
-        }
+        m_browser.FitToClient(m_hWnd);
         break;
     case WM_DESTROY:
         DisconnectDHtmlEvents();

@@ -32,11 +32,7 @@ LRESULT CHtmlView::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
 #endif
     switch (msg) {
     case WM_SIZE:
-        if (m_browser.IsCreated()) {
-            RECT rc;
-            ::GetClientRect(m_hWnd, &rc);
-            m_browser.SetRect(rc);
-        }
+        m_browser.FitToClient(m_hWnd);
         break;
     case WM_SETFOCUS:
         // The page takes the keyboard when the view gets it.

@@ -133,26 +133,26 @@ BOOL CWnd::DestroyWindow() {
     return m_hWnd ? ::DestroyWindow(m_hWnd) : FALSE;
 }
 
-BOOL CWnd::ModifyStyle(DWORD remove, DWORD add, UINT swpFlags) {
-    DWORD style = GetStyle();
+namespace {
+
+BOOL ModifyLong(HWND hwnd, int index, DWORD remove, DWORD add, UINT swpFlags) {
+    DWORD style = (DWORD)::GetWindowLongPtrW(hwnd, index);
     DWORD next = (style & ~remove) | add;
     if (style == next) return FALSE;
-    ::SetWindowLongPtrW(m_hWnd, GWL_STYLE, (LONG_PTR)next);
+    ::SetWindowLongPtrW(hwnd, index, (LONG_PTR)next);
     if (swpFlags)
-        ::SetWindowPos(m_hWnd, nullptr, 0, 0, 0, 0,
-                       SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | swpFlags);
+        ::SetWindowPos(hwnd, nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | swpFlags);
     return TRUE;
 }
 
+}  // namespace
+
+BOOL CWnd::ModifyStyle(DWORD remove, DWORD add, UINT swpFlags) {
+    return ModifyLong(m_hWnd, GWL_STYLE, remove, add, swpFlags);
+}
+
 BOOL CWnd::ModifyStyleEx(DWORD remove, DWORD add, UINT swpFlags) {
-    DWORD style = GetExStyle();
-    DWORD next = (style & ~remove) | add;
-    if (style == next) return FALSE;
-    ::SetWindowLongPtrW(m_hWnd, GWL_EXSTYLE, (LONG_PTR)next);
-    if (swpFlags)
-        ::SetWindowPos(m_hWnd, nullptr, 0, 0, 0, 0,
-                       SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | swpFlags);
-    return TRUE;
+    return ModifyLong(m_hWnd, GWL_EXSTYLE, remove, add, swpFlags);
 }
 
 BOOL CWnd::PreTranslateMessage(MSG*) { return FALSE; }
