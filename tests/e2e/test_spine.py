@@ -7,7 +7,7 @@ import time
 
 import pytest
 
-from mainwnd import close_unpaged_main_window
+from mainwnd import BTN_NO, BTN_YES, answer_box, close_unpaged_main_window
 from wine import wait_until
 
 ACTIVE_GAME = "/active.htm?tag=quon&ver=3.0.1.1"
@@ -147,3 +147,19 @@ def test_a_dead_platform_costs_no_hang(wine, platform, fresh_stats):
     start_game(wine, platform, expect_report=False)
     assert time.monotonic() - start < 30
     assert wine.read_ini()["Vexo"] == "1", "the counter is bumped even when the report is lost"
+
+
+def test_uninstall_asks_first_and_reports_only_when_confirmed(wine, platform, fresh_stats):
+    proc = wine.start(["/uninst"])
+    box = answer_box(wine, BTN_NO)
+    assert box["owner"] == 0
+    assert proc.wait(timeout=20) == 0
+    assert not platform.requests("/uninstall.htm")
+    assert "UnInst" not in wine.read_ini()
+
+    proc = wine.start(["/UNINST"])
+    answer_box(wine, BTN_YES)
+    assert proc.wait(timeout=30) == 0
+    assert [r["target"] for r in platform.requests("/uninstall.htm")] == [
+        "/uninstall.htm?tag=quon&ver=3.0.1.1&count=1"]
+    assert wine.read_ini()["UnInst"] == "1"
