@@ -217,6 +217,17 @@ LRESULT CBtnEx::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
         return OnLButtonUp();
     case WM_NOTIFY:
         return OnNotify(reinterpret_cast<NMHDR*>(lParam));
+    case WM_SIZE:
+        // The tool covers the whole button, also after the owner resized it.
+        if (m_tooltip) {
+            TOOLINFOW ti{};
+            ti.cbSize = TTTOOLINFOW_V2_SIZE;
+            ti.hwnd = m_hWnd;
+            ti.uId = 1;
+            ::GetClientRect(m_hWnd, &ti.rect);
+            ::SendMessageW(m_tooltip, TTM_NEWTOOLRECTW, 0, (LPARAM)&ti);
+        }
+        break;
     case WM_DESTROY:
         // The tooltip's tool is this window; a recreated button makes a new one.
         DestroyTooltip();

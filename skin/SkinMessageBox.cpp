@@ -104,9 +104,14 @@ BOOL CMessageBox::OnInitDialog() {
 }
 
 LRESULT CMessageBox::OnPaint() {
+    // Only what the default painting renewed gets its text again; drawing
+    // transparent text over itself would thicken it.
+    fw::Region update(::CreateRectRgn(0, 0, 0, 0));
+    const bool partial = ::GetUpdateRgn(m_hWnd, update.Get(), FALSE) != ERROR;
     LRESULT r = Default();
     fw::WindowDC dc(m_hWnd);
     if (!dc.Get()) return r;
+    if (partial) ::SelectClipRgn(dc.Get(), update.Get());
     fw::SelectObj sel(dc.Get(), m_pFont);
     ::SetBkMode(dc.Get(), TRANSPARENT);
     ::SetTextColor(dc.Get(), m_crText);

@@ -292,6 +292,8 @@ def test_button_faces_follow_hover_press_and_disable(wine, gallery):
     time.sleep(0.5)
     (p, ps), _ = faces("skin-button-hover.png")
     assert (p, ps[p]) == (1, 0), ps
+    # Resting on it brings up its tooltip.
+    wait_until(lambda: wine.windows(cls="tooltips_class32", visible=True), 10, what="tooltip shown")
 
     wine.xdotool("mousedown", "1")
     time.sleep(0.5)

@@ -765,6 +765,18 @@ TEST(SkinButton, TooltipIsMadeOnceAndTakesTheNewTextAtTheNextHover) {
     ::SendMessageW(b.btn.m_hWnd, WM_MOUSELEAVE, 0, 0);
     EXPECT_FALSE(b.btn.m_bHover);
     EXPECT_FALSE(b.btn.m_bTracking);
+
+    // Resized by its owner, the tool still covers the whole button.
+    b.btn.SetImage(b.strip.Get(), TRUE);
+    b.btn.SetImage(nullptr, FALSE);
+    ::SetWindowPos(b.btn.m_hWnd, nullptr, 0, 0, 80, 40, SWP_NOMOVE | SWP_NOZORDER);
+    TOOLINFOW ti{};
+    ti.cbSize = TTTOOLINFOW_V2_SIZE;
+    ti.hwnd = b.btn.m_hWnd;
+    ti.uId = 1;
+    ASSERT_TRUE(::SendMessageW(tip, TTM_GETTOOLINFOW, 0, (LPARAM)&ti));
+    EXPECT_EQ(ti.rect.right, 80);
+    EXPECT_EQ(ti.rect.bottom, 40);
 }
 
 TEST(SkinButton, RecreatedButtonGetsAWorkingTooltip) {
