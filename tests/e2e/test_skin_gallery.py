@@ -190,6 +190,18 @@ def test_gallery_button_opens_the_box_and_shows_the_answer(wine, gallery, tmp_pa
     assert wine.windows(title=GALLERY_TITLE, visible=True)[0]["enabled"], "owner enabled again"
 
 
+def test_link_label_reports_its_click_to_the_owner(wine, gallery, tmp_path):
+    log = tmp_path / "link.txt"
+    g, win = open_gallery_window(wine, gallery, "--log", str(log))
+    link = child(wine, win["hwnd"], 1105)["rect"]
+    # On the text (right of the 14-pixel image), in the caption band: a click, not a drag.
+    wine.xdotool("mousemove", link[0] + 40, link[1] + 8)
+    wine.xdotool("click", "1")
+    wait_until(lambda: log.exists() and log.read_text().strip(), 15, what="link click")
+    assert log.read_text().split() == ["link"]
+    assert gallery_rect(wine) == win["rect"], "the click did not move the window"
+
+
 # ---- keys -------------------------------------------------------------------
 
 def click_into(wine, rect, dx, dy):

@@ -328,6 +328,16 @@ TEST(SkinFrame, FitToBackSizesTheWindowToTheSkin) {
     EXPECT_EQ(wr.right - wr.left, 284);
     EXPECT_EQ(wr.bottom - wr.top, 150);
     EXPECT_EQ(::GetDlgItem(dlg->m_hWnd, CDlgEx::kIdBtnClose), nullptr);
+    // Drawn one to one: every pixel is the skin's own.
+    fw::Bitmap skinBmp(LoadSkinBitmap(Inst(), IDB_ADDACC_BK));
+    Pixels skin(skinBmp.Get());
+    dlg->m_bShowTitle = FALSE;
+    Canvas c(284, 150);
+    ASSERT_TRUE(dlg->OnEraseBkgnd(c.dc()));
+    int bad = 0;
+    for (int y = 0; y < 150; y += 7)
+        for (int x = 0; x < 284; x += 5) bad += c.At(x, y) != skin.At(x, y);
+    EXPECT_EQ(bad, 0);
 }
 
 bool InRegion(HWND h, int x, int y) {

@@ -12,6 +12,7 @@
 //   --backdrop                       a plain green window under everything, so
 //                                    that cut corners show against a known colour
 //   --log FILE                       appends "type N -> R" for every answer
+//                                    and "link" for every click on the link
 #include <windows.h>
 #include <commctrl.h>
 #include <shellapi.h>
@@ -61,12 +62,18 @@ Options ParseOptions() {
     return o;
 }
 
-void Log(const Options& o, int type, int result) {
+void LogLine(const Options& o, const char* line) {
     if (o.log.empty()) return;
     if (FILE* f = _wfopen(o.log.c_str(), L"a")) {
-        fprintf(f, "type %d -> %d\n", type, result);
+        fprintf(f, "%s\n", line);
         fclose(f);
     }
+}
+
+void Log(const Options& o, int type, int result) {
+    char line[64];
+    snprintf(line, sizeof line, "type %d -> %d", type, result);
+    LogLine(o, line);
 }
 
 LRESULT CALLBACK BackdropProc(HWND h, UINT msg, WPARAM w, LPARAM l) {
@@ -176,6 +183,7 @@ protected:
         }
         if (id == kLink && HIWORD(wParam) == STN_CLICKED) {
             ShowResult(L"结果：链接被点击");
+            LogLine(m_opt, "link");
             return TRUE;
         }
         if (id == kBtnPlain || id == kBtnHide || id == kBtnSystem) {
