@@ -32,8 +32,20 @@ HHOOK g_hKeyboardHook = nullptr;
 int g_shownMuted = 1;
 int g_lastWidth = -1;
 
-// Sees keys whichever program has the focus; never swallows them.
+// The boss and sound keys work whichever program has the focus, so the
+// modifiers are read from the keyboard itself rather than from this thread's
+// key state. The key is always passed on.
 LRESULT CALLBACK KeyboardHookProc(int code, WPARAM wParam, LPARAM lParam) {
+    CLoriq3Dlg* dlg = g_pMainDlg;
+    if (code == HC_ACTION && dlg && !dlg->pages.empty() && (wParam == WM_KEYDOWN || wParam == WM_SYSKEYDOWN)) {
+        const auto* key = reinterpret_cast<const KBDLLHOOKSTRUCT*>(lParam);
+        auto down = [](int vk) { return (::GetAsyncKeyState(vk) & 0x8000) != 0; };
+        int modifiers = CurrentModifiers(down(VK_CONTROL), down(VK_SHIFT), down(VK_MENU));
+        if (MatchesHotKey(bossKey, (int)key->vkCode, modifiers))
+            dlg->ToggleBossHide();
+        else if (MatchesHotKey(soundKey, (int)key->vkCode, modifiers))
+            dlg->muted = dlg->muted ? 0 : 1;
+    }
     return ::CallNextHookEx(g_hKeyboardHook, code, wParam, lParam);
 }
 
@@ -192,6 +204,47 @@ void CLoriq3Dlg::LoadHotKeys() {
     for (HWND page : pages) ::PostMessageW(page, UM_PAGE_RELOAD_HOTKEYS, 0, 0);
     if (hallWindow) ::PostMessageW(hallWindow, UM_PAGE_RELOAD_HOTKEYS, 0, 0);
     soundKey = ReadHotKey(L"SndKey", L"2,81");
+}
+
+void CLoriq3Dlg::ToggleBossHide() {
+    if (IsWindowVisible()) {
+        // The pages are child windows and disappear with it; the tray icon stays.
+        ShowWindow(SW_HIDE);
+        return;
+    }
+    ShowWindow(SW_RESTORE);
+    BringToFront();
+}
+
+void CLoriq3Dlg::BringToFront() {
+    DWORD foregroundThread = ::GetWindowThreadProcessId(::GetForegroundWindow(), nullptr);
+    DWORD self = ::GetCurrentThreadId();
+    bool attached = foregroundThread && foregroundThread != self && ::AttachThreadInput(self, foregroundThread, TRUE);
+    ::SetWindowPos(m_hWnd, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    ::SetWindowPos(m_hWnd, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    ::SetForegroundWindow(m_hWnd);
+    if (attached) ::AttachThreadInput(self, foregroundThread, FALSE);
+}
+
+BOOL CLoriq3Dlg::OnCommand(WPARAM wParam, LPARAM lParam) {
+    if (HIWORD(wParam) == BN_CLICKED) {
+        switch (LOWORD(wParam)) {
+        case 1001:
+            ToggleBossHide();
+            return TRUE;
+        case 1002:
+            muted = muted ? 0 : 1;  // the button's image follows on the next tick
+            return TRUE;
+        }
+    }
+    return CDlgEx::OnCommand(wParam, lParam);
+}
+
+void CLoriq3Dlg::OnTrayNotify(LPARAM mouseMessage) {
+    if (mouseMessage == WM_LBUTTONUP)
+        ToggleBossHide();
+    else if (mouseMessage == WM_RBUTTONUP)
+        ::PostMessageW(m_hWnd, UM_TRAY_MENU, 0, 0);
 }
 
 void CLoriq3Dlg::SwitchToNextTab() {
@@ -624,6 +677,9 @@ LRESULT CLoriq3Dlg::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
         return 0;
     case UM_ADD_LOGIN:
         OnAddLogin(wParam);
+        return 0;
+    case UM_TRAY_NOTIFY:
+        OnTrayNotify(lParam);
         return 0;
     case WM_ERASEBKGND:
         if (::IsIconic(m_hWnd)) break;

@@ -22,6 +22,8 @@ public:
     void ExitAll();
     void LoadHotKeys();
     void SwitchToNextTab();
+    void ToggleBossHide();
+    void BringToFront();
     void LaunchPageProcess();
 
     BOOL PreTranslateMessage(MSG* msg) override;
@@ -53,6 +55,7 @@ protected:
     BOOL OnInitDialog() override;
     void OnOK() override;
     void OnCancel() override;
+    BOOL OnCommand(WPARAM wParam, LPARAM lParam) override;
     LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
 
 private:
@@ -71,6 +74,7 @@ private:
     LRESULT OnCopyData(const COPYDATASTRUCT* cds);
     LRESULT OnRegisterPage(HWND frame, LPARAM kind);
     void OnAddLogin(WPARAM where);
+    void OnTrayNotify(LPARAM mouseMessage);
     BOOL OnEraseBkgnd(HDC hdc);
     LRESULT OnNcHitTest(LPARAM lParam);
     void OnTabButtonDown(POINT client);

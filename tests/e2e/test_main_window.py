@@ -144,3 +144,39 @@ def test_screenshot_of_three_tabs_one_hot(wine, main):
     wine.xdotool("mousemove", 120 + 189 + 61, 14)
     path = wine.screenshot("main-window-three-tabs.png")
     assert subprocess.run(["test", "-s", path]).returncode == 0
+
+
+def test_boss_and_sound_keys_work_through_the_keyboard_hook(wine, main):
+    page = login(wine, main, "7服-戊-e")
+    wait_until(lambda: main.info()["rect"] == [0, 0, 1280, 800], 10, what="maximized")
+    visible = lambda: main.info()["visible"]
+
+    # Real keys, seen by the low-level hook: first click into a Wine window so
+    # that it has the X keyboard focus.
+    main.click(600, 400)
+    wine.xdotool("key", "F10")
+    wait_until(lambda: not visible(), 10, what="the boss key to hide the window")
+    tray = wine.windows(title="Wine System Tray", visible=True)[0]
+    wine.xdotool("mousemove", tray["rect"][0] + 60, tray["rect"][1] + 8)
+    wine.xdotool("click", "1")
+    wine.xdotool("key", "F10")
+    wait_until(visible, 10, what="the boss key to restore the window")
+
+    # Ctrl+Shift+Q is not the sound key Ctrl+Q; Ctrl+Q toggles the pages' sound.
+    main.click(600, 400)
+    wine.xdotool("key", "ctrl+shift+q")
+    wine.xdotool("key", "ctrl+q")
+    wait_until(lambda: ["set_mute", "1", "0"] in page.events(), 10, what="the pages told to be silent")
+    muted_at = page.events().index(["set_mute", "1", "0"])
+    assert all(e != ["set_mute", "1", "0"] for e in page.events()[:muted_at])
+    main.click(1280 - 141 + 13, 13)  # the sound button turns it back on
+    wait_until(lambda: page.events()[-1] == ["set_mute", "0", "0"], 10, what="sound on again")
+
+    # The hide button and the tray icon's left click toggle the same way.
+    main.click(1280 - 114 + 13, 13)
+    wait_until(lambda: not visible(), 10, what="the hide button")
+    icon = [w for w in wine.windows(pid=tray["pid"]) if w["parent"] == tray["hwnd"]]
+    target = icon[0]["rect"] if icon else [tray["rect"][0] + 4, tray["rect"][1] + 24] * 2
+    wine.xdotool("mousemove", target[0] + 8, target[1] + 8)
+    wine.xdotool("click", "1")
+    wait_until(visible, 10, what="the tray icon's left click")
