@@ -6,6 +6,7 @@
 #include <objbase.h>
 #include <shellapi.h>
 
+#include <memory>
 #include <vector>
 
 #include "app/Endpoints.h"
@@ -14,11 +15,27 @@
 #include "app/Process.h"
 #include "app/StatReport.h"
 #include "app/Stubs.h"
+#include "browser/GmWndDoc.h"
+#include "browser/GmWndView.h"
+#include "browser/LoginBkDlg.h"
+#include "browser/MainFrame.h"
 #include "mainwnd/Loriq3Dlg.h"
+#include "mainwnd/Messages.h"
+#include "res/resource.h"
 #include "skin/SkinMessageBox.h"
 
 HWND g_hOwnerWnd = nullptr;
 int g_nOwnerPageCount = 0;
+std::wstring g_strGameUrl = HallPageUrl();
+
+namespace {
+
+// The game window's document template of a page or hall process, and whether
+// OLE was started for it; both are given back in ExitInstance.
+std::unique_ptr<CSingleDocTemplate> g_pGameTemplate;
+bool g_bOleStarted = false;
+
+}  // namespace
 
 CLoriq3App* GetApp() { return static_cast<CLoriq3App*>(CWinApp::Get()); }
 
@@ -128,16 +145,41 @@ void CLoriq3App::RunMainWindow() {
     m_pMainWnd = nullptr;
 }
 
-BOOL CLoriq3App::RunPageOrHallProcess(RunMode) {
+BOOL CLoriq3App::RunPageOrHallProcess(RunMode mode) {
     if (FAILED(::OleInitialize(nullptr))) {
         SkinMessageBox(nullptr, L"初始化OLE库失败", L"VexoQuon", 0);
         return FALSE;
     }
-    // Page and hall windows arrive with the browser host.
-    return FALSE;
+    g_bOleStarted = true;
+    if (mode == RunMode::PageProcess) {
+        CLoginBkDlg login(g_hOwnerWnd);
+        if (login.DoModal() == IDCANCEL) {
+            ::PostMessageW(g_hOwnerWnd, WM_SYSCOMMAND, SC_CLOSE, SELF_POSTED_MARKER);
+            return FALSE;
+        }
+    }
+    g_pGameTemplate = CSingleDocTemplate::Make<CGmWndDoc, CMainFrame, CGmWndView>(IDR_MAINFRAME);
+    // The command lines of these modes ask for a new, empty document: the
+    // frame and its view.
+    if (!g_pGameTemplate->OpenDocumentFile(nullptr, FALSE)) return FALSE;
+    CFrameWnd* frame = g_pGameTemplate->GetFrame();
+    if (!frame) return FALSE;
+    ::SetWindowTextW(frame->m_hWnd, L"VexoQuon");
+    frame->ShowWindow(SW_HIDE);
+    ::UpdateWindow(frame->m_hWnd);
+    return TRUE;
 }
 
 int CLoriq3App::ExitInstance() {
+    // A report still on its way would die with the process (and can leave
+    // WinINet stuck in its exit); give it a moment to finish.
+    if (HasStartedStatRequest() && m_hEvtDone) ::WaitForSingleObject(m_hEvtDone, 5000);
+    // The game window and its browser go while OLE is still up.
+    g_pGameTemplate.reset();
+    if (g_bOleStarted) {
+        ::OleUninitialize();
+        g_bOleStarted = false;
+    }
     if (m_hEvtStarted) ::CloseHandle(m_hEvtStarted);
     if (m_hEvtDone) ::CloseHandle(m_hEvtDone);
     m_hEvtStarted = m_hEvtDone = nullptr;

@@ -37,6 +37,9 @@ private:
 
 extern HWND g_hOwnerWnd;
 extern int g_nOwnerPageCount;
+// The address the game frame of a page or hall process opens: the game hall
+// until a login replaces it by the game's address.
+extern std::wstring g_strGameUrl;
 extern wchar_t g_szLastTime[16];
 
 CLoriq3App* GetApp();

@@ -1,5 +1,14 @@
 set(BROWSER_PORTABLE_SOURCES
   browser/PageCommand.cpp
+  browser/LoginFlow.cpp
+  browser/GamePage.cpp
 )
 set(BROWSER_WIN_SOURCES
+  browser/DHtmDlgEx.cpp
+  browser/LoginDlg.cpp
+  browser/LoginBkDlg.cpp
+  browser/GmWndDoc.cpp
+  browser/GmWndView.cpp
+  browser/MainFrame.cpp
+  browser/ProcessMute.cpp
 )

@@ -16,6 +16,11 @@
 //   message queue right after, never inside the sender's call) and FALSE for a
 //   malformed request or a host without a browser.
 //
+//   One observation, nothing simulated: dwData kBrowserAutomationRefreshes
+//   (no text) is answered with 1 + the number of times the host asked its
+//   browser to reload the page, 0 for a host without a browser. Without an
+//   engine a reload leaves no other trace.
+//
 // Only builds configured with VEXO_TEST_AUTOMATION=ON contain the handling; in
 // other builds these numbers mean nothing to any window.
 #pragma once
@@ -24,4 +29,5 @@
 
 constexpr ULONG_PTR kBrowserAutomationNavigate = 0x56584E56;  // "VXNV"
 constexpr ULONG_PTR kBrowserAutomationComplete = 0x56584E43;  // "VXNC"
+constexpr ULONG_PTR kBrowserAutomationRefreshes = 0x56584E52;  // "VXNR"
 constexpr DWORD kBrowserAutomationMaxBytes = 64 * 1024;

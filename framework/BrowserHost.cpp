@@ -23,6 +23,11 @@ public:
     STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
         if (!ppv) return E_POINTER;
         *ppv = nullptr;
+        if (riid != IID_IUnknown && m_host && m_host->Events()) {
+            HRESULT hr = m_host->Events()->QuerySiteInterface(static_cast<IOleClientSite*>(this), riid, ppv);
+            if (SUCCEEDED(hr) && *ppv) return S_OK;
+            *ppv = nullptr;
+        }
         if (riid == IID_IUnknown || riid == IID_IOleClientSite)
             *ppv = static_cast<IOleClientSite*>(this);
         else if (riid == IID_IOleWindow || riid == IID_IOleInPlaceSite)
@@ -397,6 +402,14 @@ HRESULT CBrowserHost::Navigate(const std::wstring& url, DWORD flags, const wchar
     return hr;
 }
 
+HRESULT CBrowserHost::Refresh() {
+    if (!m_browser) return E_UNEXPECTED;
+#if VEXO_TEST_AUTOMATION
+    ++m_nRefreshes;
+#endif
+    return m_browser->Refresh();
+}
+
 void CBrowserHost::SetSilent(bool silent) {
     if (m_browser) m_browser->put_Silent(silent ? VARIANT_TRUE : VARIANT_FALSE);
 }
@@ -461,6 +474,10 @@ UINT AutomationRunMessage() {
 bool CBrowserHost::HandleAutomationMessage(HWND hwnd, UINT msg, WPARAM, LPARAM lParam, LRESULT& result) {
     if (msg == WM_COPYDATA) {
         auto* cds = reinterpret_cast<const COPYDATASTRUCT*>(lParam);
+        if (cds && cds->dwData == kBrowserAutomationRefreshes) {
+            result = m_browser ? m_nRefreshes + 1 : FALSE;
+            return true;
+        }
         if (!cds || (cds->dwData != kBrowserAutomationNavigate && cds->dwData != kBrowserAutomationComplete))
             return false;
         result = FALSE;

@@ -57,6 +57,11 @@ public:
         return S_FALSE;
     }
 
+    // Lets the owner hand out a site interface of its own: an object whose
+    // IUnknown is `site`'s (QueryInterface for anything else goes back to
+    // `site`). E_NOINTERFACE leaves the interface to the framework's site.
+    virtual HRESULT QuerySiteInterface(IUnknown* site, REFIID riid, void** ppv) { return E_NOINTERFACE; }
+
     // IDocHostShowUI. S_FALSE lets the browser show its standard box.
     virtual HRESULT OnShowMessage(HWND hwnd, LPOLESTR text, LPOLESTR caption, DWORD type, LPOLESTR helpFile,
                                   DWORD helpContext, LRESULT* result) {
@@ -96,6 +101,8 @@ public:
 
     HRESULT Navigate(const std::wstring& url, DWORD flags = 0, const wchar_t* targetFrame = nullptr,
                      const wchar_t* headers = nullptr);
+    // Reloads the current page.
+    HRESULT Refresh();
     void SetSilent(bool silent);
 
     // Offers a key message meant for the control's windows to the control, the
@@ -147,5 +154,7 @@ private:
     };
     std::deque<AutomationRequest> m_automation;
     void RunAutomation();
+    // Refresh requests so far: a reload leaves no trace without an engine.
+    LRESULT m_nRefreshes = 0;
 #endif
 };

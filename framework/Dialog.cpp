@@ -49,10 +49,19 @@ INT_PTR CDialog::DoModal() {
     }
     bool ownerDisabled = owner && ::IsWindowEnabled(owner);
     if (ownerDisabled) ::EnableWindow(owner, FALSE);
+    // A modal dialog is shown even when its template is not visible, once its
+    // initial messages are through (as the classic modal loop does).
+    bool showWhenIdle = !(::GetWindowLongPtrW(m_hWnd, GWL_STYLE) & WS_VISIBLE);
 
     CWinApp* app = CWinApp::Get();
     MSG msg;
     while (!m_bEndModal && m_hWnd) {
+        if (showWhenIdle && !::PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE)) {
+            showWhenIdle = false;
+            ::ShowWindow(m_hWnd, SW_SHOWNORMAL);
+            ::UpdateWindow(m_hWnd);
+            continue;
+        }
         BOOL got = ::GetMessageW(&msg, nullptr, 0, 0);
         if (got == -1) break;
         if (got == 0) {

@@ -134,7 +134,8 @@ LRESULT CFrameWnd::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_COPYDATA: {
         // Tests find the frame (it registers with the main window); the browser is the view's.
         auto* cds = reinterpret_cast<const COPYDATASTRUCT*>(lParam);
-        if (cds && (cds->dwData == kBrowserAutomationNavigate || cds->dwData == kBrowserAutomationComplete))
+        if (cds && (cds->dwData == kBrowserAutomationNavigate || cds->dwData == kBrowserAutomationComplete ||
+                    cds->dwData == kBrowserAutomationRefreshes))
             return m_pViewActive && m_pViewActive->m_hWnd
                        ? ::SendMessageW(m_pViewActive->m_hWnd, WM_COPYDATA, wParam, lParam)
                        : FALSE;

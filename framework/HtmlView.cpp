@@ -19,9 +19,7 @@ HRESULT CHtmlView::Navigate2(const std::wstring& url, DWORD flags, const wchar_t
     return m_browser.Navigate(url, flags, targetFrame, headers);
 }
 
-void CHtmlView::Refresh() {
-    if (m_pBrowserApp) m_pBrowserApp->Refresh();
-}
+void CHtmlView::Refresh() { m_browser.Refresh(); }
 
 BOOL CHtmlView::TranslateViewAccelerator(MSG* msg) { return m_browser.TranslateAccelerator(msg); }
 

@@ -33,3 +33,7 @@
 
 // Skinned controls.
 #define IDD_SKIN_MESSAGEBOX 130  // the message box: an empty popup, font "MS Shell Dlg" 8 pt
+
+// Browser: the login dialogs (an empty popup; the page dialog is keyed out
+// over the background, so the template is large enough for the whole page).
+#define IDD_LOGIN_DIALOG 157

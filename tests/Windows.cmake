@@ -16,6 +16,11 @@ target_link_libraries(framework_demo PRIVATE vexo_win)
 file(GLOB WIN_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win/*.cpp)
 add_executable(win_tests ${WIN_TEST_SOURCES} tests/win/WinTests.rc)
 target_link_libraries(win_tests PRIVATE vexo_win GTest::gtest_main)
+# windres reports no dependencies: the product's resources it includes are listed.
+set_property(SOURCE tests/win/WinTests.rc APPEND PROPERTY OBJECT_DEPENDS
+  ${CMAKE_SOURCE_DIR}/res/VexoQuon.rc ${CMAKE_SOURCE_DIR}/res/resource.h ${CMAKE_SOURCE_DIR}/res/dialogs.rc
+  ${CMAKE_SOURCE_DIR}/res/skin.rc ${CMAKE_SOURCE_DIR}/res/dialogs/skin.rc ${CMAKE_SOURCE_DIR}/res/dialogs/mainwnd.rc
+  ${CMAKE_SOURCE_DIR}/res/dialogs/browser.rc)
 
 # The shared Wine session (prefix template, Xvfb, wineserver) lives for one ctest run.
 add_test(NAME wine.session.start

@@ -17,6 +17,14 @@
 //                                             browser's Navigate(URL) (prints 1 taken, 0 not)
 //   probe complete HWND URL TITLE             test builds: the browser host window hears that
 //                                             URL finished loading, titled TITLE (prints 1 or 0)
+//   probe refreshes HWND                      test builds: how often the browser host window asked
+//                                             its browser to reload (prints the count, or "none")
+//   probe owner TITLE [--log FILE] [--refuse] a stand-in main window for a page or hall process:
+//                                             logs what the page sends it (see RunOwner)
+//   probe kill PID                            TerminateProcess (prints 1 or 0)
+//   probe enable HWND 0|1                     EnableWindow from outside (prints the previous state)
+//   (any name but probe.exe, no arguments)   a stand-in game client: records its start in
+//                                             <exe>.started (command line, priority class)
 #include <windows.h>
 
 #include <cstdio>
@@ -286,10 +294,103 @@ int Automation(int argc, wchar_t** argv, bool complete) {
     return result ? 0 : 1;
 }
 
+// ---- a stand-in main window -------------------------------------------------
+// Answers the page's WM_COPYDATA (TRUE, or FALSE with --refuse) and logs, one
+// line each: "owner HWND" first, then "copydata DWDATA CBDATA TEXT" (TEXT read
+// within CBDATA up to its first NUL), "register WPARAM LPARAM", "keydown" /
+// "syskeydown" WPARAM LPARAM, "sc_close WPARAM LPARAM" (the window stays).
+// Ends on WM_CLOSE.
+
+FILE* g_ownerLog = nullptr;
+bool g_ownerRefuses = false;
+
+void OwnerLog(const std::wstring& line) {
+    if (!g_ownerLog) return;
+    fwprintf(g_ownerLog, L"%ls\n", line.c_str());
+    fflush(g_ownerLog);
+}
+
+std::wstring Pair(const wchar_t* what, WPARAM w, LPARAM l) {
+    return std::wstring(what) + L" " + std::to_wstring((unsigned long long)w) + L" " + std::to_wstring((long long)l);
+}
+
+LRESULT CALLBACK OwnerProc(HWND h, UINT msg, WPARAM w, LPARAM l) {
+    switch (msg) {
+    case WM_COPYDATA: {
+        auto* cds = reinterpret_cast<const COPYDATASTRUCT*>(l);
+        std::wstring text;
+        if (cds && cds->lpData) {
+            const auto* p = static_cast<const wchar_t*>(cds->lpData);
+            for (DWORD i = 0; i < cds->cbData / sizeof(wchar_t) && p[i]; ++i) text += p[i];
+        }
+        OwnerLog(L"copydata " + std::to_wstring(cds ? (unsigned long long)cds->dwData : 0ULL) + L" " +
+                 std::to_wstring(cds ? cds->cbData : 0UL) + L" " + text);
+        return g_ownerRefuses ? FALSE : TRUE;
+    }
+    case WM_USER + 2: OwnerLog(Pair(L"register", w, l)); return 0;
+    case WM_KEYDOWN: OwnerLog(Pair(L"keydown", w, l)); return 0;
+    case WM_SYSKEYDOWN: OwnerLog(Pair(L"syskeydown", w, l)); return 0;
+    case WM_SYSCOMMAND:
+        if ((w & 0xFFF0) == SC_CLOSE) {
+            OwnerLog(Pair(L"sc_close", w, l));
+            return 0;
+        }
+        break;
+    case WM_DESTROY:
+        ::PostQuitMessage(0);
+        return 0;
+    }
+    return ::DefWindowProcW(h, msg, w, l);
+}
+
+int RunOwner(int argc, wchar_t** argv) {
+    if (argc < 3) return 2;
+    for (int i = 3; i < argc; ++i) {
+        std::wstring a = argv[i];
+        if (a == L"--log" && i + 1 < argc) g_ownerLog = _wfopen(argv[++i], L"w, ccs=UTF-8");
+        else if (a == L"--refuse") g_ownerRefuses = true;
+    }
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = OwnerProc;
+    wc.hInstance = ::GetModuleHandleW(nullptr);
+    wc.lpszClassName = L"VexoProbeOwner";
+    wc.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
+    wc.hbrBackground = (HBRUSH)(COLOR_WINDOW + 1);
+    ::RegisterClassW(&wc);
+    HWND owner = ::CreateWindowExW(0, wc.lpszClassName, argv[2], WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0,
+                                   900, 700, nullptr, nullptr, wc.hInstance, nullptr);
+    if (!owner) return 1;
+    OwnerLog(L"owner " + Hwnd(owner));
+    Out(L"owner " + Hwnd(owner));
+    MSG msg;
+    while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        ::TranslateMessage(&msg);
+        ::DispatchMessageW(&msg);
+    }
+    if (g_ownerLog) fclose(g_ownerLog);
+    return 0;
+}
+
+// ---- a stand-in game client ---------------------------------------------------
+
+int RecordClientStart() {
+    wchar_t exe[MAX_PATH] = {};
+    DWORD n = ::GetModuleFileNameW(nullptr, exe, MAX_PATH);
+    if (!n || n >= MAX_PATH) return 2;
+    std::wstring path(exe, n);
+    std::wstring name = path.substr(path.find_last_of(L"\\/") + 1);
+    if (_wcsicmp(name.c_str(), L"probe.exe") == 0) return 2;  // the probe itself needs a command
+    FILE* f = _wfopen((path + L".started").c_str(), L"a, ccs=UTF-8");
+    if (!f) return 1;
+    fwprintf(f, L"cmdline %ls\npriority %lu\n", ::GetCommandLineW(), (unsigned long)::GetPriorityClass(::GetCurrentProcess()));
+    fclose(f);
+    return 0;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-    if (argc < 2) return 2;
+    if (argc < 2) return RecordClientStart();
     std::wstring cmd = argv[1];
     if (cmd == L"list") return List(argc, argv, false);
     if (cmd == L"find") return List(argc, argv, true);
@@ -345,5 +446,30 @@ int wmain(int argc, wchar_t** argv) {
     if (cmd == L"page") return RunPage(argc, argv);
     if (cmd == L"navigate") return Automation(argc, argv, false);
     if (cmd == L"complete") return Automation(argc, argv, true);
+    if (cmd == L"refreshes" && argc >= 3) {
+        COPYDATASTRUCT cds{kBrowserAutomationRefreshes, 0, nullptr};
+        DWORD_PTR result = 0;
+        if (!::SendMessageTimeoutW((HWND)(ULONG_PTR)Num(argv[2]), WM_COPYDATA, 0, (LPARAM)&cds, SMTO_NORMAL, 20000,
+                                   &result) ||
+            result == 0) {
+            Out(L"none");
+            return 1;
+        }
+        Out(std::to_wstring((unsigned long long)(result - 1)));
+        return 0;
+    }
+    if (cmd == L"owner") return RunOwner(argc, argv);
+    if (cmd == L"kill" && argc >= 3) {
+        HANDLE process = ::OpenProcess(PROCESS_TERMINATE, FALSE, (DWORD)Num(argv[2]));
+        BOOL ok = process && ::TerminateProcess(process, 1);
+        if (process) ::CloseHandle(process);
+        Out(ok ? L"1" : L"0");
+        return ok ? 0 : 1;
+    }
+    if (cmd == L"enable" && argc >= 4) {
+        BOOL wasDisabled = ::EnableWindow((HWND)(ULONG_PTR)Num(argv[2]), Num(argv[3]) ? TRUE : FALSE);
+        Out(wasDisabled ? L"0" : L"1");
+        return 0;
+    }
     return 2;
 }

@@ -1,0 +1,3 @@
+#include "browser/GmWndDoc.h"
+
+BOOL CGmWndDoc::OnNewDocument() { return CDocument::OnNewDocument(); }
