@@ -18,6 +18,8 @@ const wchar_t kAgent[] = L"QZR";
 const wchar_t kHeaders[] =
     L"Accept-Language: zh-cn \r\nContent-Type: application/x-www-form-urlencoded\r\n";
 
+bool g_statRequestStarted = false;
+
 struct RequestHandOver {
     const wchar_t* url;
     CLoriq3App* app;
@@ -80,7 +82,10 @@ bool HttpGetNoReply(const std::wstring& url, const std::wstring& body) {
     return sent;
 }
 
+bool HasStartedStatRequest() { return g_statRequestStarted; }
+
 bool StartStatRequest(const std::wstring& url, CLoriq3App* app) {
+    g_statRequestStarted = true;
     RequestHandOver handOver{url.c_str(), app};
     HANDLE thread = ::CreateThread(nullptr, 0, StatRequestThread, &handOver, 0, nullptr);
     if (!thread) {

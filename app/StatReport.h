@@ -14,6 +14,9 @@ bool HttpGetNoReply(const std::wstring& url, const std::wstring& body = L"");
 // address; the thread sets the app's m_hEvtDone when the request is over.
 bool StartStatRequest(const std::wstring& url, CLoriq3App* app);
 
+// Whether this process started a report with StartStatRequest.
+bool HasStartedStatRequest();
+
 // Fire-and-forget login report (no events involved).
 void StartLoginReport(const std::wstring& uid, int index);
 

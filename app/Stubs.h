@@ -5,13 +5,7 @@
 
 #include <windows.h>
 
-// Install, uninstall and shortcuts.
-bool InstallToDataFolder();
-bool UninstallProgram();
-bool CreateDesktopShortcut(const wchar_t* target, const wchar_t* args, const wchar_t* fileName,
-                           int iconIndex, const wchar_t* description);
-bool CreateProgramsShortcut(const wchar_t* fileName, const wchar_t* target, const wchar_t* args);
-void CreateAllShortcuts(const wchar_t* target);
+#include "app/Install.h"
 
 // Environment checks.
 LONG WINAPI CrashFilter(EXCEPTION_POINTERS* info);

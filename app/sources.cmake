@@ -4,9 +4,11 @@ set(APP_PORTABLE_SOURCES
   app/DisableDays.cpp
   app/Endpoints.cpp
   app/HttpUrl.cpp
+  app/SelfDelete.cpp
   app/RunMode.cpp
 )
 set(APP_WIN_SOURCES
+  app/Install.cpp
   app/Loriq3App.cpp
   app/Paths.cpp
   app/PersistedState.cpp

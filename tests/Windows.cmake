@@ -4,7 +4,7 @@
 add_executable(probe tests/probe/probe.cpp)
 target_compile_definitions(probe PRIVATE ${VEXO_WIN_DEFINITIONS})
 target_link_options(probe PRIVATE -municode)
-target_link_libraries(probe PRIVATE user32 gdi32 advapi32)
+target_link_libraries(probe PRIVATE user32 gdi32 advapi32 ole32 uuid shell32)
 
 # A framework dialog that the end-to-end tests drive through the probe.
 add_executable(framework_demo WIN32 tests/win/framework_demo/FrameworkDemo.cpp

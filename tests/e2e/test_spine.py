@@ -7,7 +7,7 @@ import time
 
 import pytest
 
-from mainwnd import BTN_NO, BTN_YES, answer_box, close_unpaged_main_window
+from mainwnd import BTN_NO, BTN_YES, answer_box, close_started_main_window, close_unpaged_main_window
 from wine import wait_until
 
 ACTIVE_GAME = "/active.htm?tag=quon&ver=3.0.1.1"
@@ -123,6 +123,7 @@ def test_a_start_outside_the_data_folder_is_an_install(wine, platform, fresh_sta
     assert time.monotonic() - start >= 2, "the install run must wait for its report"
     rec = platform.requests("/install.htm")
     assert [r["target"] for r in rec] == ["/install.htm?tag=quon&ver=3.0.1.1&count=1"]
+    close_started_main_window(wine)  # the installed copy it started
     assert wine.read_ini()["Inst"] == "1"
     days = wine.reg("HKLM", PROGRAM_KEY, "DisableDays")
     assert days is not None and len(days) == 4
@@ -150,15 +151,17 @@ def test_a_dead_platform_costs_no_hang(wine, platform, fresh_stats):
 
 
 def test_uninstall_asks_first_and_reports_only_when_confirmed(wine, platform, fresh_stats):
-    proc = wine.start(["/uninst"])
+    exe = wine.installed_exe()  # a confirmed uninstall deletes the executable it runs
+    proc = wine.start(["/uninst"], exe=exe)
     box = answer_box(wine, BTN_NO)
     assert box["owner"] == 0
     assert proc.wait(timeout=20) == 0
     assert not platform.requests("/uninstall.htm")
     assert "UnInst" not in wine.read_ini()
 
-    proc = wine.start(["/UNINST"])
-    answer_box(wine, BTN_YES)
+    proc = wine.start(["/UNINST"], exe=exe)
+    answer_box(wine, BTN_YES)  # the question
+    answer_box(wine, BTN_YES)  # the notice
     assert proc.wait(timeout=30) == 0
     assert [r["target"] for r in platform.requests("/uninstall.htm")] == [
         "/uninstall.htm?tag=quon&ver=3.0.1.1&count=1"]

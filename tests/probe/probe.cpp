@@ -10,6 +10,7 @@
 //   probe command HWND ID                     WM_COMMAND(ID, BN_CLICKED), posted
 //   probe text HWND                           the window text
 //   probe move HWND X Y W H                   SetWindowPos
+//   probe lnk PATH                            a shell link as JSON {target, args, icon, description}
 //   probe reg ROOT PATH NAME                  a registry value as JSON {type, hex}
 //   probe page OWNER TITLE [--kind K] [--log FILE] [--no-register]
 //                                             a fake page/hall process (see RunPage)
@@ -26,6 +27,9 @@
 //   (any name but probe.exe, no arguments)   a stand-in game client: records its start in
 //                                             <exe>.started (command line, priority class)
 #include <windows.h>
+#include <objbase.h>
+#include <shlobj.h>
+#include <shobjidl.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -428,6 +432,30 @@ int wmain(int argc, wchar_t** argv) {
     }
     if (cmd == L"command" && argc >= 4) {
         ::PostMessageW((HWND)(ULONG_PTR)Num(argv[2]), WM_COMMAND, MAKEWPARAM((UINT)Num(argv[3]), BN_CLICKED), 0);
+        return 0;
+    }
+    if (cmd == L"lnk" && argc >= 3) {
+        ::CoInitialize(nullptr);
+        IShellLinkW* link = nullptr;
+        IPersistFile* file = nullptr;
+        std::wstring out = L"{\"exists\":false}";
+        if (SUCCEEDED(::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
+                                         (void**)&link)) &&
+            SUCCEEDED(link->QueryInterface(IID_IPersistFile, (void**)&file)) &&
+            SUCCEEDED(file->Load(argv[2], STGM_READ))) {
+            wchar_t target[MAX_PATH] = {}, args[MAX_PATH] = {}, icon[MAX_PATH] = {}, desc[MAX_PATH] = {};
+            int index = -1;
+            link->GetPath(target, MAX_PATH, nullptr, 0);
+            link->GetArguments(args, MAX_PATH);
+            link->GetIconLocation(icon, MAX_PATH, &index);
+            link->GetDescription(desc, MAX_PATH);
+            out = L"{\"exists\":true,\"target\":" + Json(target) + L",\"args\":" + Json(args) +
+                  L",\"icon\":" + Json(icon) + L",\"index\":" + std::to_wstring(index) +
+                  L",\"description\":" + Json(desc) + L"}";
+        }
+        if (file) file->Release();
+        if (link) link->Release();
+        Out(out);
         return 0;
     }
     if (cmd == L"move" && argc >= 7) {
