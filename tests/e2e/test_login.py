@@ -107,7 +107,9 @@ def test_the_login_shows_and_a_login_becomes_a_tab(wine, platform, main):
     navigate(wine, page["hwnd"], loadgame_url(ACCOUNT, platform.url + GAME))
     reports = platform.wait_for_request("/login.htm", timeout=20)
     assert [r["target"] for r in reports] == ["/login.htm?tag=quon&ver=3.0.1.1&uid=abc&index=1"]
-    frame = wait_until(lambda: game_frames(wine, main.hwnd), 20, what="the game frame")[0]
+    # The frame is created first and titled right after: wait for both.
+    frame = wait_until(lambda: [f for f in game_frames(wine, main.hwnd) if f["title"] == "VexoQuon"], 20,
+                       what="the titled game frame")[0]
     assert frame["pid"] == bk["pid"] and frame["title"] == "VexoQuon" and frame["style"] & WS_CHILD
     assert platform.wait_for_request(GAME, timeout=20), "the game frame opens the game address"
     wait_until(lambda: not window(wine, bk["hwnd"]) and not window(wine, page["hwnd"]), 10,
