@@ -84,15 +84,15 @@ BOOL CMessageBox::OnInitDialog() {
     PlaceOverOwner();
 
     const bool two = skin::MessageBoxHasTwoButtons((int)m_nType);
-    struct Spec {
+    struct ButtonSlot {
         CBtnEx& btn;
         int id;
         skin::Rect rc;
         HBITMAP strip;
         int index;
     };
-    Spec specs[] = {{m_btn1, kIdBtn1, l.btn1, m_hBtn1, 0}, {m_btn2, kIdBtn2, l.btn2, m_hBtn2, 1}};
-    for (Spec& s : specs) {
+    ButtonSlot slots[] = {{m_btn1, kIdBtn1, l.btn1, m_hBtn1, 0}, {m_btn2, kIdBtn2, l.btn2, m_hBtn2, 1}};
+    for (ButtonSlot& s : slots) {
         if (s.index == 1 && !two) break;
         s.btn.CreateEx(0, L"BUTTON", two ? L"" : L"确定", WS_CHILD | WS_VISIBLE | BS_OWNERDRAW, s.rc.left, s.rc.top,
                        s.rc.Width(), s.rc.Height(), m_hWnd, (HMENU)(INT_PTR)s.id);
