@@ -10,11 +10,12 @@
 #include <vector>
 
 #include "app/Endpoints.h"
+#include "app/Environment.h"
+#include "app/Install.h"
 #include "app/Paths.h"
 #include "app/PersistedState.h"
 #include "app/Process.h"
 #include "app/StatReport.h"
-#include "app/Stubs.h"
 #include "browser/GmWndDoc.h"
 #include "browser/GmWndView.h"
 #include "browser/LoginBkDlg.h"

@@ -3,16 +3,17 @@ set(APP_PORTABLE_SOURCES
   app/Activity.cpp
   app/DisableDays.cpp
   app/Endpoints.cpp
+  app/FlashVersion.cpp
   app/HttpUrl.cpp
   app/SelfDelete.cpp
   app/RunMode.cpp
 )
 set(APP_WIN_SOURCES
+  app/Environment.cpp
   app/Install.cpp
   app/Loriq3App.cpp
   app/Paths.cpp
   app/PersistedState.cpp
   app/Process.cpp
   app/StatReport.cpp
-  app/Stubs.cpp
 )

@@ -7,7 +7,8 @@ import time
 
 import pytest
 
-from mainwnd import BTN_NO, BTN_YES, answer_box, close_started_main_window, close_unpaged_main_window
+from mainwnd import (BTN_NO, BTN_YES, answer_box, close_started_main_window, close_unpaged_main_window,
+                     main_windows)
 from wine import wait_until
 
 ACTIVE_GAME = "/active.htm?tag=quon&ver=3.0.1.1"
@@ -166,3 +167,21 @@ def test_uninstall_asks_first_and_reports_only_when_confirmed(wine, platform, fr
     assert [r["target"] for r in platform.requests("/uninstall.htm")] == [
         "/uninstall.htm?tag=quon&ver=3.0.1.1&count=1"]
     assert wine.read_ini()["UnInst"] == "1"
+
+
+def test_an_old_flash_player_is_offered_and_declining_still_opens_the_window(wine, platform, fresh_stats):
+    key = r"HKLM\SOFTWARE\Macromedia\FlashPlayer"
+    wine.reg_add(key, "/v", "CurrentVersion", "/d", "10,3,102,64")  # equal counts as too old
+    try:
+        proc = wine.start(["/QuonD"])
+        answer_box(wine, BTN_NO)
+        assert close_unpaged_main_window(wine, proc) == 0
+
+        platform.reset()
+        proc = wine.start(["/QuonD"])
+        answer_box(wine, BTN_YES)  # opens the download page in the browser instead of the window
+        assert proc.wait(timeout=30) == 0
+        assert platform.wait_for_request("/flashplayer/", timeout=30), "the download page was opened"
+        assert not main_windows(wine), "and no game window"
+    finally:
+        wine.reg_add(key, "/v", "CurrentVersion", "/d", "11,2,202,235")

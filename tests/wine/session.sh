@@ -22,7 +22,9 @@ wine_env() {  # $1 = prefix
 }
 
 make_template() {
-  [ -f "$template/.vexo-ready" ] && return 0
+  # The marker names the template's layout: a template of an older layout is
+  # made anew.
+  [ -f "$template/.vexo-ready-2" ] && return 0
   rm -rf "$template"
   wine_env "$template"
   # wineboot needs no display for the prefix itself. Its wineserver must not
@@ -35,8 +37,11 @@ make_template() {
     wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "$f" /d "WenQuanYi Micro Hei" /f </dev/null >/dev/null 2>&1 9>&-
   done
   cp /usr/share/wine/fonts/marlett.ttf "$template/drive_c/windows/Fonts/" 2>/dev/null || true
+  # A player's machine has the Flash Player the game needs; tests that want
+  # an old or missing one change this value.
+  wine reg add 'HKLM\SOFTWARE\Macromedia\FlashPlayer' /v CurrentVersion /d 11,2,202,235 /f </dev/null >/dev/null 2>&1 9>&-
   wineserver -w
-  touch "$template/.vexo-ready"
+  touch "$template/.vexo-ready-2"
 }
 
 free_display() {
@@ -70,7 +75,7 @@ case $cmd in
     make_template
     start_display
     export DISPLAY=$(cat "$state/display")
-    if [ ! -f "$unit/.vexo-ready" ]; then rm -rf "$unit"; cp -a "$template" "$unit"; fi
+    if [ ! -f "$unit/.vexo-ready-2" ]; then rm -rf "$unit"; cp -a "$template" "$unit"; fi
     start_wineserver "$unit"
     ;;
   stop)

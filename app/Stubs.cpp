@@ -1,5 +1,0 @@
-#include "app/Stubs.h"
-
-LONG WINAPI CrashFilter(EXCEPTION_POINTERS*) { return EXCEPTION_CONTINUE_SEARCH; }
-bool IsFlashPlayerCurrent() { return true; }
-void OpenFlashDownloadPage() {}
