@@ -289,7 +289,7 @@ void CLoriq3Dlg::RepaintCloseBox(int i) {
 }
 
 void CLoriq3Dlg::AddTrayIcon() {
-    if (TrayIconAdded) return;
+    if (m_bTrayIconAdded) return;
     NOTIFYICONDATAW nid{};
     nid.cbSize = sizeof nid;
     nid.hWnd = m_hWnd;
@@ -298,7 +298,7 @@ void CLoriq3Dlg::AddTrayIcon() {
     nid.uCallbackMessage = UM_TRAY_NOTIFY;
     nid.hIcon = m_hSmallIcon ? m_hSmallIcon : m_hIcon;
     wcscpy_s(nid.szTip, L"VexoQuon");
-    TrayIconAdded = ::Shell_NotifyIconW(NIM_ADD, &nid) != FALSE;
+    m_bTrayIconAdded = ::Shell_NotifyIconW(NIM_ADD, &nid) != FALSE;
 }
 
 void CLoriq3Dlg::DeleteTrayIcon() {
@@ -307,7 +307,7 @@ void CLoriq3Dlg::DeleteTrayIcon() {
     nid.hWnd = m_hWnd;
     nid.uID = kTrayIconId;
     ::Shell_NotifyIconW(NIM_DELETE, &nid);
-    TrayIconAdded = false;
+    m_bTrayIconAdded = false;
 }
 
 // ---- messages from page processes -----------------------------------------
@@ -744,7 +744,7 @@ LRESULT CLoriq3Dlg::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
         return 0;
     case WM_DESTROY:
         ::KillTimer(m_hWnd, kMuteTimer);
-        if (TrayIconAdded) DeleteTrayIcon();
+        if (m_bTrayIconAdded) DeleteTrayIcon();
         break;
     }
     return CDlgEx::WindowProc(msg, wParam, lParam);

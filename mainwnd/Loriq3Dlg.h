@@ -86,7 +86,7 @@ private:
     void OnPaintIconic();
 
     bool HallVisible() const { return hallWindow && ::IsWindow(hallWindow) && ::IsWindowVisible(hallWindow); }
-    bool TrayIconAdded = false;
+    bool m_bTrayIconAdded = false;
 };
 
 // The one main window of this process, for the keyboard hook.
