@@ -12,26 +12,14 @@
 #include <vector>
 
 #include "browser/DHtmDlgEx.h"
+#include "tests/win/Pump.h"
 
 namespace {
 
 constexpr UINT kTemplate = 9001;
 const wchar_t kDeadUrl[] = L"http://127.0.0.1:9/vexo-dhtmdlgex-test";
 
-template <class Pred>
-bool PumpUntil(Pred done, DWORD ms) {
-    DWORD start = ::GetTickCount();
-    for (;;) {
-        MSG m;
-        while (::PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) {
-            ::TranslateMessage(&m);
-            ::DispatchMessageW(&m);
-        }
-        if (done()) return true;
-        if (::GetTickCount() - start >= ms) return false;
-        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
-    }
-}
+using testing_pump::PumpUntil;
 
 class CProbeDlg : public CDHtmDlgEx {
 public:
