@@ -21,12 +21,6 @@ const wchar_t kProgramsFolder[] = L"Vexo登录器";
 const wchar_t kBrowserEmulationKey[] =
     L"SOFTWARE\\Microsoft\\Internet Explorer\\MAIN\\FeatureControl\\FEATURE_BROWSER_EMULATION";
 
-std::wstring ShellFolder(int csidl) {
-    wchar_t path[MAX_PATH] = {};
-    if (FAILED(::SHGetFolderPathW(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, path))) return L"";
-    return path;
-}
-
 bool FileExists(const wchar_t* path) { return ::GetFileAttributesW(path) != INVALID_FILE_ATTRIBUTES; }
 
 std::wstring ProgramsFolder() {

@@ -3,11 +3,15 @@
 #include <windows.h>
 #include <shlobj.h>
 
+std::wstring ShellFolder(int csidl) {
+    wchar_t path[MAX_PATH] = {};
+    if (FAILED(::SHGetFolderPathW(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, path))) return L"";
+    return path;
+}
+
 std::wstring DataFolder() {
-    wchar_t base[MAX_PATH] = {};
-    if (FAILED(::SHGetFolderPathW(nullptr, CSIDL_COMMON_APPDATA, nullptr, SHGFP_TYPE_CURRENT, base)))
-        return L"";
-    return std::wstring(base) + L"\\Vexo\\GameLogin";
+    std::wstring base = ShellFolder(CSIDL_COMMON_APPDATA);
+    return base.empty() ? base : base + L"\\Vexo\\GameLogin";
 }
 
 std::wstring ExePath() {

@@ -3,6 +3,8 @@
 
 #include <string>
 
+// A shell folder (CSIDL_*), empty when the system cannot say.
+std::wstring ShellFolder(int csidl);
 // The all-users application data folder + "\Vexo\GameLogin", built anew at each use.
 std::wstring DataFolder();
 // Full path of the running executable.

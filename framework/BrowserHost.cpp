@@ -363,6 +363,18 @@ HWND CBrowserHost::GetControlWindow() const {
     return hwnd;
 }
 
+bool CBrowserHost::HandleHostMessage(HWND host, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+#if VEXO_TEST_AUTOMATION
+    if (HandleAutomationMessage(host, msg, wParam, lParam, result)) return true;
+#else
+    (void)wParam;
+    (void)lParam;
+    (void)result;
+#endif
+    if (msg == WM_SIZE) FitToClient(host);
+    return false;
+}
+
 void CBrowserHost::FitToClient(HWND host) {
     if (!IsCreated()) return;
     RECT rc;

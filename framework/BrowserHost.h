@@ -97,6 +97,10 @@ public:
     void SetRect(const RECT& rect);
     // Lays the control over the whole client area of its host window.
     void FitToClient(HWND host);
+    // What every window hosting a browser does first with its own messages:
+    // the test-only automation requests, and keeping the control over the
+    // client area on WM_SIZE. True when the message is fully handled.
+    bool HandleHostMessage(HWND host, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
     const RECT& GetRect() const { return m_rect; }
 
     HRESULT Navigate(const std::wstring& url, DWORD flags = 0, const wchar_t* targetFrame = nullptr,

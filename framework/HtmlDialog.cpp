@@ -175,14 +175,9 @@ HRESULT CDHtmlDialog::GetHostInfo(DOCHOSTUIINFO* info) {
 HRESULT CDHtmlDialog::ShowContextMenu(DWORD, POINT*, IUnknown*, IDispatch*) { return S_FALSE; }
 
 LRESULT CDHtmlDialog::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
-#if VEXO_TEST_AUTOMATION
-    LRESULT automation = 0;
-    if (m_browser.HandleAutomationMessage(m_hWnd, msg, wParam, lParam, automation)) return automation;
-#endif
+    LRESULT handled = 0;
+    if (m_browser.HandleHostMessage(m_hWnd, msg, wParam, lParam, handled)) return handled;
     switch (msg) {
-    case WM_SIZE:
-        m_browser.FitToClient(m_hWnd);
-        break;
     case WM_DESTROY:
         DisconnectDHtmlEvents();
         m_pBrowserApp.Reset();

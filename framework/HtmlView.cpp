@@ -24,14 +24,9 @@ void CHtmlView::Refresh() { m_browser.Refresh(); }
 BOOL CHtmlView::TranslateViewAccelerator(MSG* msg) { return m_browser.TranslateAccelerator(msg); }
 
 LRESULT CHtmlView::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
-#if VEXO_TEST_AUTOMATION
-    LRESULT automation = 0;
-    if (m_browser.HandleAutomationMessage(m_hWnd, msg, wParam, lParam, automation)) return automation;
-#endif
+    LRESULT handled = 0;
+    if (m_browser.HandleHostMessage(m_hWnd, msg, wParam, lParam, handled)) return handled;
     switch (msg) {
-    case WM_SIZE:
-        m_browser.FitToClient(m_hWnd);
-        break;
     case WM_SETFOCUS:
         // The page takes the keyboard when the view gets it.
         if (HWND control = m_browser.GetControlWindow()) {

@@ -1,30 +1,16 @@
 #include "mainwnd/HotKey.h"
 
-namespace {
-
-int LeadingInt(const std::wstring& text) {
-    long long value = 0;
-    std::size_t i = 0;
-    bool negative = false;
-    if (i < text.size() && (text[i] == L'-' || text[i] == L'+')) negative = text[i++] == L'-';
-    for (; i < text.size() && text[i] >= L'0' && text[i] <= L'9'; ++i) {
-        value = value * 10 + (text[i] - L'0');
-        if (value > 0x7FFFFFFF) value = 0x7FFFFFFF;
-    }
-    return int(negative ? -value : value);
-}
-
-}  // namespace
+#include "app/Activity.h"
 
 HotKey ParseHotKey(const std::wstring& text) {
     HotKey key;
     std::size_t comma = text.find(L',');
     if (comma == std::wstring::npos) {
-        key.modifiers = LeadingInt(text);
+        key.modifiers = ParseProfileInt(text);
         key.vk = 0;
     } else {
-        key.modifiers = LeadingInt(text.substr(0, comma));
-        key.vk = LeadingInt(text.substr(comma + 1));
+        key.modifiers = ParseProfileInt(text.substr(0, comma));
+        key.vk = ParseProfileInt(text.substr(comma + 1));
     }
     return key;
 }

@@ -14,10 +14,14 @@ HotKey ReadHotKey(const wchar_t* iniKey, const wchar_t* defaultText) {
     return ParseHotKey(text);
 }
 
+HotKey ReadBossKey() { return ReadHotKey(L"ShortKey", L"0,121"); }
+HotKey ReadSwitchKey() { return ReadHotKey(L"AltWndKey", L"2,9"); }
+HotKey ReadSoundKey() { return ReadHotKey(L"SndKey", L"2,81"); }
+
 void LoadPageHotKeys() {
-    bossKey = ReadHotKey(L"ShortKey", L"0,121");
-    switchKey = ReadHotKey(L"AltWndKey", L"2,9");
-    soundKey = ReadHotKey(L"SndKey", L"2,81");
+    bossKey = ReadBossKey();
+    switchKey = ReadSwitchKey();
+    soundKey = ReadSoundKey();
 }
 
 int CurrentModifiersNow() {

@@ -199,11 +199,11 @@ void CLoriq3Dlg::LaunchPageProcess() {
 }
 
 void CLoriq3Dlg::LoadHotKeys() {
-    bossKey = ReadHotKey(L"ShortKey", L"0,121");
-    switchKey = ReadHotKey(L"AltWndKey", L"2,9");
+    bossKey = ReadBossKey();
+    switchKey = ReadSwitchKey();
     for (HWND page : pages) ::PostMessageW(page, UM_PAGE_RELOAD_HOTKEYS, 0, 0);
     if (hallWindow) ::PostMessageW(hallWindow, UM_PAGE_RELOAD_HOTKEYS, 0, 0);
-    soundKey = ReadHotKey(L"SndKey", L"2,81");
+    soundKey = ReadSoundKey();
 }
 
 void CLoriq3Dlg::ToggleBossHide() {

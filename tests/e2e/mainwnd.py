@@ -86,9 +86,7 @@ class Page:
 
 def close_unpaged_main_window(wine, proc, timeout=30):
     """Closes a main window that has no page yet (no question asked) and waits for the process."""
-    win = wait_until(lambda: [w for w in main_windows(wine) if w["rect"] == [0, 0, 1, 1]], timeout,
-                     what="the main window")[0]
-    wine.probe("post", win["hwnd"], WM_SYSCOMMAND, SC_CLOSE, 0)
+    close_started_main_window(wine, timeout)
     return proc.wait(timeout=timeout)
 
 
@@ -175,8 +173,7 @@ def dismiss_launched_login(wine, main, timeout=30):
 
 
 def close_started_main_window(wine, timeout=30):
-    """Closes the one unpaged main window of a process the test did not start
-    itself (the installed copy) and waits until it is gone."""
+    """Closes the one unpaged main window (no question asked) and waits until it is gone."""
     win = wait_until(lambda: [w for w in main_windows(wine) if w["rect"] == [0, 0, 1, 1]], timeout,
                      what="the main window")[0]
     wine.probe("post", win["hwnd"], WM_SYSCOMMAND, SC_CLOSE, 0)

@@ -130,7 +130,7 @@ TEST_F(BrowserHostTest, ControlCoversTheClientArea) {
 TEST_F(BrowserHostTest, PageCommandIsSeenAndCancelled) {
     const std::wstring url = L"app://loadgame|x|y";
     ASSERT_TRUE(SUCCEEDED(dlg.Navigate(url)));
-    ASSERT_TRUE(PumpUntil([&] { return Count(dlg.events, "before") > 0; }, 5000));
+    ASSERT_TRUE(PumpUntil([&] { return Count(dlg.events, "before") > 0; }, 15000));  // generous: Wine under load
     const Event* before = Find(dlg.events, "before");
     EXPECT_EQ(before->text, url);
     EXPECT_TRUE(before->top);
@@ -157,7 +157,7 @@ TEST_F(BrowserHostTest, CancelledAddressNeverFails) {
     // Same address as above: only the cancel tells the two apart.
     dlg.cancelEverything = true;
     ASSERT_TRUE(SUCCEEDED(dlg.Navigate(kDeadUrl)));
-    ASSERT_TRUE(PumpUntil([&] { return Count(dlg.events, "before") > 0; }, 5000));
+    ASSERT_TRUE(PumpUntil([&] { return Count(dlg.events, "before") > 0; }, 15000));  // generous: Wine under load
     EXPECT_EQ(Find(dlg.events, "before")->text, kDeadUrl);
     Pump(3000);
     EXPECT_EQ(Count(dlg.events, "error"), 0);
@@ -266,7 +266,7 @@ TEST_F(BrowserHostTest, AutomationNavigatesThroughTheRealControl) {
     const std::wstring url = L"app://exitgame";
     EXPECT_EQ(SendAutomation(dlg.m_hWnd, kBrowserAutomationNavigate, url), TRUE);
     EXPECT_EQ(Count(dlg.events, "before"), 0) << "runs from the queue, not inside the sender's call";
-    ASSERT_TRUE(PumpUntil([&] { return Count(dlg.events, "before") > 0; }, 5000));
+    ASSERT_TRUE(PumpUntil([&] { return Count(dlg.events, "before") > 0; }, 15000));  // generous: Wine under load
     EXPECT_EQ(Find(dlg.events, "before")->text, url);
     EXPECT_TRUE(Find(dlg.events, "before")->top);
 }
@@ -297,7 +297,7 @@ TEST_F(BrowserHostTest, AutomationRefusesMalformedRequests) {
     EXPECT_EQ(SendAutomation(dlg.m_hWnd, 12345, url), FALSE);  // not ours: the window's default answer
     // Only the bytes given are read: the URL ends where cbData says.
     EXPECT_EQ(SendAutomation(dlg.m_hWnd, kBrowserAutomationNavigate, L"app://abcdef", 2 * 7), TRUE);
-    ASSERT_TRUE(PumpUntil([&] { return Count(dlg.events, "before") > 0; }, 5000));
+    ASSERT_TRUE(PumpUntil([&] { return Count(dlg.events, "before") > 0; }, 15000));  // generous: Wine under load
     Pump(300);
     ASSERT_EQ(Count(dlg.events, "before"), 1);
     EXPECT_EQ(Find(dlg.events, "before")->text, L"app://a");
@@ -328,11 +328,11 @@ TEST_F(BrowserHostTest, ProbeDrivesTheChannelFromAnotherProcess) {
     };
     std::wstring hwnd = std::to_wstring((unsigned long long)(ULONG_PTR)dlg.m_hWnd);
     EXPECT_EQ(run(L"navigate " + hwnd + L" \"app://loadgame|12服-《梦》宝宝-abc|http://h/g\""), 0u);
-    ASSERT_TRUE(PumpUntil([&] { return Count(dlg.events, "before") > 0; }, 5000));
+    ASSERT_TRUE(PumpUntil([&] { return Count(dlg.events, "before") > 0; }, 15000));  // generous: Wine under load
     EXPECT_EQ(Find(dlg.events, "before")->text, L"app://loadgame|12服-《梦》宝宝-abc|http://h/g");
 
     EXPECT_EQ(run(L"complete " + hwnd + L" http://h/login.html \"Vexo 登录\""), 0u);
-    ASSERT_TRUE(PumpUntil([&] { return Count(dlg.events, "title") > 0; }, 5000));
+    ASSERT_TRUE(PumpUntil([&] { return Count(dlg.events, "title") > 0; }, 15000));
     EXPECT_EQ(Find(dlg.events, "complete")->text, L"http://h/login.html");
     EXPECT_EQ(Find(dlg.events, "title")->text, L"Vexo 登录");
 }
