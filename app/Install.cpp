@@ -41,6 +41,7 @@ std::wstring FileNameOf(const std::wstring& path) {
 }
 
 void RemoveRegistryEntries() {
+    // RegDeleteTree empties the key; the key itself goes with RegDeleteKey.
     ::RegDeleteTreeW(HKEY_LOCAL_MACHINE, L"Software\\Vexo\\GameLogin\\Quon");
     ::RegDeleteKeyW(HKEY_LOCAL_MACHINE, L"Software\\Vexo\\GameLogin\\Quon");
     HKEY key = nullptr;
