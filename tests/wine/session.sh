@@ -21,27 +21,56 @@ wine_env() {  # $1 = prefix
   export ALSA_CONFIG_PATH=/usr/share/alsa/alsa.conf:$here/asound-null.conf
 }
 
-make_template() {
-  # The marker names the template's layout: a template of an older layout is
-  # made anew.
-  [ -f "$template/.vexo-ready-2" ] && return 0
+# One attempt at a new template prefix; says on stderr which step failed.
+build_template() {
+  local step
   rm -rf "$template"
   wine_env "$template"
   # wineboot needs no display for the prefix itself. Its wineserver must not
   # inherit our lock, or the lock outlives this script.
-  env -u DISPLAY wine wineboot -i </dev/null >"$state/wineboot.log" 2>&1 9>&-
-  wineserver -w
-  wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f </dev/null >/dev/null 2>&1 9>&-
-  wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f </dev/null >/dev/null 2>&1 9>&-
+  step=wineboot; env -u DISPLAY wine wineboot -i </dev/null >"$state/wineboot.log" 2>&1 9>&- || { echo "$step failed" >&2; return 1; }
+  wineserver -w 9>&- || true
+  local settings=(
+    'HKCU\Software\Wine\X11 Driver' /v Managed /d N
+    --
+    'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0
+    --
+    # A player's machine has the Flash Player the game needs; tests that want
+    # an old or missing one change this value.
+    'HKLM\SOFTWARE\Macromedia\FlashPlayer' /v CurrentVersion /d 11,2,202,235
+  )
+  local f
   for f in "微软雅黑" "Microsoft YaHei" "SimSun" "宋体" "Tahoma" "MS Shell Dlg" "MS Shell Dlg 2"; do
-    wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "$f" /d "WenQuanYi Micro Hei" /f </dev/null >/dev/null 2>&1 9>&-
+    settings+=(-- 'HKCU\Software\Wine\Fonts\Replacements' /v "$f" /d "WenQuanYi Micro Hei")
+  done
+  local args=() item
+  for item in "${settings[@]}" --; do
+    if [ "$item" = -- ]; then
+      wine reg add "${args[@]}" /f </dev/null >/dev/null 2>&1 9>&- || { echo "reg add ${args[*]} failed" >&2; return 1; }
+      args=()
+    else
+      args+=("$item")
+    fi
   done
   cp /usr/share/wine/fonts/marlett.ttf "$template/drive_c/windows/Fonts/" 2>/dev/null || true
-  # A player's machine has the Flash Player the game needs; tests that want
-  # an old or missing one change this value.
-  wine reg add 'HKLM\SOFTWARE\Macromedia\FlashPlayer' /v CurrentVersion /d 11,2,202,235 /f </dev/null >/dev/null 2>&1 9>&-
-  wineserver -w
-  touch "$template/.vexo-ready-2"
+  wineserver -w 9>&- || true
+}
+
+make_template() {
+  # The marker names the template's layout: a template of an older layout is
+  # made anew.
+  [ -f "$template/.vexo-ready-2" ] && return 0
+  local attempt
+  for attempt in 1 2 3; do
+    # Wine's first start in a new prefix fails now and then; try again.
+    if build_template; then
+      touch "$template/.vexo-ready-2"
+      return 0
+    fi
+    echo "making the Wine prefix failed (attempt $attempt)" >&2
+    wine_env "$template"; wineserver -k 9>&- 2>/dev/null || true
+  done
+  return 1
 }
 
 free_display() {
