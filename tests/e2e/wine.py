@@ -26,9 +26,26 @@ def wait_until(condition, timeout=15.0, interval=0.1, what="condition"):
         time.sleep(interval)
 
 
+def display_in_use(n):
+    """A display is taken while the X server named in its lock file runs; a
+    lock left by a killed server does not count (Xvfb replaces it)."""
+    try:
+        with open(f"/tmp/.X{n}-lock") as f:
+            pid = int(f.read().strip())
+    except (OSError, ValueError):
+        return os.path.exists(f"/tmp/.X11-unix/X{n}")
+    try:
+        os.kill(pid, 0)
+        return True
+    except ProcessLookupError:
+        return False
+    except PermissionError:
+        return True
+
+
 def free_display():
     for n in range(200, 400):
-        if not os.path.exists(f"/tmp/.X11-unix/X{n}") and not os.path.exists(f"/tmp/.X{n}-lock"):
+        if not display_in_use(n):
             return n
     raise RuntimeError("no free X display")
 
@@ -53,7 +70,7 @@ class WineSession:
         self.xvfb = subprocess.Popen(["Xvfb", self.display, "-screen", "0", "1280x800x24", "-nolisten", "tcp"],
                                      stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
                                      stderr=subprocess.DEVNULL, start_new_session=True)
-        wait_until(lambda: os.path.exists(f"/tmp/.X11-unix/X{n}"), 10, what="Xvfb")
+        wait_until(lambda: display_in_use(n) and os.path.exists(f"/tmp/.X11-unix/X{n}"), 10, what="Xvfb")
         self.env = dict(os.environ)
         self.env.update({
             "WINEPREFIX": self.prefix, "WINEARCH": "win64", "WINEDEBUG": "-all",
@@ -84,6 +101,12 @@ class WineSession:
             if p.poll() is None:
                 p.kill()
         self._quiet(["wineserver", "-k"], timeout=30)
+        # A terminated X server removes its lock and socket; a killed one cannot.
+        self.xvfb.terminate()
+        try:
+            self.xvfb.wait(timeout=10)
+        except subprocess.TimeoutExpired:
+            pass
         for p in (self.desktop, self.xvfb):
             try:
                 os.killpg(p.pid, signal.SIGKILL)

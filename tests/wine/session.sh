@@ -73,10 +73,18 @@ make_template() {
   return 1
 }
 
+# A display is free when no X server holds it; a lock left by a killed server
+# does not count (Xvfb replaces it).
 free_display() {
-  local n
+  local n pid
   for n in $(seq 90 190); do
-    if [ ! -e /tmp/.X11-unix/X$n ] && [ ! -e /tmp/.X$n-lock ]; then echo $n; return 0; fi
+    if [ -e /tmp/.X$n-lock ]; then
+      pid=$( { tr -d ' ' </tmp/.X$n-lock; } 2>/dev/null)
+      [ -n "$pid" ] && kill -0 "$pid" 2>/dev/null && continue
+    elif [ -e /tmp/.X11-unix/X$n ]; then
+      continue
+    fi
+    echo $n; return 0
   done
   return 1
 }
@@ -85,9 +93,14 @@ start_display() {
   if [ -f "$state/xvfb.pid" ] && kill -0 "$(cat "$state/xvfb.pid")" 2>/dev/null; then return 0; fi
   local n; n=$(free_display)
   setsid Xvfb :$n -screen 0 1280x800x24 -nolisten tcp </dev/null >"$state/xvfb.log" 2>&1 9>&- &
-  echo $! >"$state/xvfb.pid"
+  local pid=$!
+  echo $pid >"$state/xvfb.pid"
   echo ":$n" >"$state/display"
-  for _ in $(seq 100); do [ -e /tmp/.X11-unix/X$n ] && return 0; sleep 0.1; done
+  # Ready once its own lock and socket are there (a killed server's may linger).
+  for _ in $(seq 100); do
+    [ "$( { tr -d ' ' </tmp/.X$n-lock; } 2>/dev/null)" = "$pid" ] && [ -e /tmp/.X11-unix/X$n ] && return 0
+    sleep 0.1
+  done
   echo "Xvfb did not start" >&2; return 1
 }
 
