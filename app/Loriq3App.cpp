@@ -16,6 +16,7 @@
 #include "app/PersistedState.h"
 #include "app/Process.h"
 #include "app/StatReport.h"
+#include "app/WindowHandle.h"
 #include "browser/GmWndDoc.h"
 #include "browser/GmWndView.h"
 #include "browser/LoginBkDlg.h"
@@ -53,7 +54,7 @@ RunMode CLoriq3App::DetectRunMode() {
     }
     RunModeChoice choice = ParseRunMode(args, UpperCase(ExePath()), UpperCase(DataFolder()));
     if (choice.mode == RunMode::PageProcess || choice.mode == RunMode::HallProcess)
-        g_hOwnerWnd = reinterpret_cast<HWND>(static_cast<ULONG_PTR>(choice.ownerWnd));
+        g_hOwnerWnd = WindowHandleFromNumber(choice.ownerWnd);
     if (choice.mode == RunMode::PageProcess) g_nOwnerPageCount = choice.ownerPageCount;
     return choice.mode;
 }

@@ -46,7 +46,8 @@ RunModeChoice ParseRunMode(const std::vector<std::wstring>& args, const std::wst
             if (!EqualsIgnoreCase(first, s.sw)) continue;
             choice.mode = s.mode;
             if (s.mode == RunMode::PageProcess || s.mode == RunMode::HallProcess) {
-                if (args.size() > 1) choice.ownerWnd = ParseSkippedNumber(args[1], kOwnerArgChars);
+                std::uint64_t wnd = args.size() > 1 ? ParseSkippedNumber(args[1], kOwnerArgChars) : 0;
+                choice.ownerWnd = wnd > 0xFFFFFFFFu ? 0 : std::uint32_t(wnd);
             }
             if (s.mode == RunMode::PageProcess && args.size() > 2) {
                 std::uint64_t count = ParseSkippedNumber(args[2], kCountArgChars);

@@ -19,7 +19,10 @@ enum class RunMode : int {
 
 struct RunModeChoice {
     RunMode mode = RunMode::Install;
-    std::uint64_t ownerWnd = 0;   // modes 6 and 7: the main window's handle
+    // Modes 6 and 7: the main window's handle as its 32-bit number. Window
+    // handles are 32-bit values in every process, 32- or 64-bit (64-bit
+    // Windows shares them with 32-bit programs), so a larger number is no handle.
+    std::uint32_t ownerWnd = 0;
     std::int32_t ownerPageCount = 0;  // mode 6: its page count at launch
 };
 

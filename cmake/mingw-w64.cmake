@@ -1,7 +1,20 @@
-# Cross-compiling VexoQuon.exe for 64-bit Windows with Debian's MinGW-w64 (posix threads).
+# Cross-compiling VexoQuon.exe for Windows with Debian's MinGW-w64 (posix threads).
+#
+# The product is a 32-bit program: it runs on every Windows PC, 32-bit XP
+# included, and reads the 32-bit registry view where installs keep their state.
+# -DVEXO_ARCH=x86_64 builds the same tree for 64-bit Windows (compile check only).
+set(VEXO_ARCH i686 CACHE STRING "Target architecture: i686 (the product) or x86_64")
+set_property(CACHE VEXO_ARCH PROPERTY STRINGS i686 x86_64)
+
 set(CMAKE_SYSTEM_NAME Windows)
-set(CMAKE_SYSTEM_PROCESSOR x86_64)
-set(TOOLCHAIN_PREFIX x86_64-w64-mingw32)
+if(VEXO_ARCH STREQUAL "i686")
+  set(CMAKE_SYSTEM_PROCESSOR x86)
+elseif(VEXO_ARCH STREQUAL "x86_64")
+  set(CMAKE_SYSTEM_PROCESSOR x86_64)
+else()
+  message(FATAL_ERROR "VEXO_ARCH must be i686 or x86_64, got '${VEXO_ARCH}'")
+endif()
+set(TOOLCHAIN_PREFIX ${VEXO_ARCH}-w64-mingw32)
 
 set(CMAKE_C_COMPILER   ${TOOLCHAIN_PREFIX}-gcc-posix)
 set(CMAKE_CXX_COMPILER ${TOOLCHAIN_PREFIX}-g++-posix)

@@ -4,11 +4,11 @@ namespace {
 std::wstring Quoted(const std::wstring& path) { return L"\"" + path + L"\""; }
 }  // namespace
 
-std::wstring PageProcessCommandLine(const std::wstring& exePath, std::uint64_t mainWnd, int pageCount) {
+std::wstring PageProcessCommandLine(const std::wstring& exePath, std::uint32_t mainWnd, int pageCount) {
     return Quoted(exePath) + L" /newgm /" + std::to_wstring(mainWnd) + L" /" + std::to_wstring(pageCount);
 }
 
-std::wstring HallProcessCommandLine(const std::wstring& exePath, std::uint64_t mainWnd) {
+std::wstring HallProcessCommandLine(const std::wstring& exePath, std::uint32_t mainWnd) {
     return Quoted(exePath) + L" /gmhall /" + std::to_wstring(mainWnd);
 }
 

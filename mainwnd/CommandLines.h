@@ -6,7 +6,8 @@
 #include <cstdint>
 #include <string>
 
-std::wstring PageProcessCommandLine(const std::wstring& exePath, std::uint64_t mainWnd, int pageCount);
-std::wstring HallProcessCommandLine(const std::wstring& exePath, std::uint64_t mainWnd);
+// mainWnd: the window handle's 32-bit number (WindowHandleNumber).
+std::wstring PageProcessCommandLine(const std::wstring& exePath, std::uint32_t mainWnd, int pageCount);
+std::wstring HallProcessCommandLine(const std::wstring& exePath, std::uint32_t mainWnd);
 std::wstring NewMainWindowCommandLine(const std::wstring& exePath);
 std::wstring UpdaterCommandLine(const std::wstring& exePath);

@@ -6,6 +6,7 @@
 #include "app/Paths.h"
 #include "app/Process.h"
 #include "app/StatReport.h"
+#include "app/WindowHandle.h"
 #include "mainwnd/CommandLines.h"
 #include "mainwnd/HotKeys.h"
 #include "mainwnd/Messages.h"
@@ -193,7 +194,7 @@ void CLoriq3Dlg::ActivateTip(bool on, const std::wstring& text) {
 
 void CLoriq3Dlg::LaunchPageProcess() {
     HANDLE process = StartProcessKeepHandle(
-        PageProcessCommandLine(ExePath(), (std::uint64_t)(ULONG_PTR)m_hWnd, (int)pages.size()));
+        PageProcessCommandLine(ExePath(), WindowHandleNumber(m_hWnd), (int)pages.size()));
     if (pendingPageProcess) ::CloseHandle(pendingPageProcess);
     pendingPageProcess = process;
 }

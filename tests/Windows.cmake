@@ -1,10 +1,31 @@
 # Test programs and tests of the Windows build.
 
-# The probe: lists, finds and drives windows for the end-to-end tests.
-add_executable(probe tests/probe/probe.cpp)
-target_compile_definitions(probe PRIVATE ${VEXO_WIN_DEFINITIONS})
-target_link_options(probe PRIVATE -municode)
-target_link_libraries(probe PRIVATE user32 gdi32 advapi32 ole32 uuid shell32)
+# The probe: lists, finds and drives windows for the end-to-end tests. Beside
+# the 32-bit product it is a 64-bit program, as other programs on a player's
+# desktop are, so that every handle, WM_COPYDATA and posted message the tests
+# exchange with the product crosses the word-size boundary.
+set(VEXO_PROBE_LIBS user32 gdi32 advapi32 ole32 uuid shell32)
+find_program(VEXO_PROBE64_CXX x86_64-w64-mingw32-g++-posix)
+if(CMAKE_SIZEOF_VOID_P EQUAL 4 AND VEXO_PROBE64_CXX)
+  set(VEXO_PROBE_EXE ${CMAKE_BINARY_DIR}/probe.exe)
+  set(_probe_defs)
+  foreach(d ${VEXO_WIN_DEFINITIONS})
+    list(APPEND _probe_defs -D${d})
+  endforeach()
+  list(TRANSFORM VEXO_PROBE_LIBS PREPEND -l OUTPUT_VARIABLE _probe_libs)
+  add_custom_command(OUTPUT ${VEXO_PROBE_EXE}
+    COMMAND ${VEXO_PROBE64_CXX} -std=c++17 -O1 -municode -static ${_probe_defs}
+      ${CMAKE_SOURCE_DIR}/tests/probe/probe.cpp -o ${VEXO_PROBE_EXE} ${_probe_libs}
+    DEPENDS tests/probe/probe.cpp framework/BrowserAutomation.h
+    COMMENT "Building the 64-bit probe.exe")
+  add_custom_target(probe ALL DEPENDS ${VEXO_PROBE_EXE})
+else()
+  add_executable(probe tests/probe/probe.cpp)
+  target_compile_definitions(probe PRIVATE ${VEXO_WIN_DEFINITIONS})
+  target_link_options(probe PRIVATE -municode)
+  target_link_libraries(probe PRIVATE ${VEXO_PROBE_LIBS})
+  set(VEXO_PROBE_EXE $<TARGET_FILE:probe>)
+endif()
 
 # A framework dialog that the end-to-end tests drive through the probe.
 add_executable(framework_demo WIN32 tests/win/framework_demo/FrameworkDemo.cpp
@@ -40,7 +61,7 @@ foreach(test_file ${E2E_TEST_FILES})
   string(REPLACE "test_" "" test_name ${test_name})
   add_test(NAME e2e.${test_name}
     COMMAND ${VEXO_PYTHON} -m pytest -q -p no:cacheprovider ${test_file}
-      --exe=$<TARGET_FILE:VexoQuon> --probe=$<TARGET_FILE:probe>
+      --exe=$<TARGET_FILE:VexoQuon> --probe=${VEXO_PROBE_EXE}
       --demo=$<TARGET_FILE:framework_demo> --wine-state=${VEXO_WINE_STATE}
       --artifacts=${CMAKE_BINARY_DIR}/test-artifacts --standin-port=${VEXO_STANDIN_PORT})
   set_tests_properties(e2e.${test_name} PROPERTIES FIXTURES_REQUIRED wine TIMEOUT 600 RESOURCE_LOCK standin

@@ -1,12 +1,21 @@
 #!/bin/bash
 # Installs what building and testing VexoQuon needs on Debian 12, when missing.
 set -euo pipefail
+# The product is 32-bit (i686); the x86_64 compiler checks that the tree still
+# builds for 64-bit and builds the 64-bit probe of the tests. wine32:i386 makes
+# the test prefix a WoW64 one, which runs both.
 packages=(cmake ninja-build g++ make
+  g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix
   g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix mingw-w64-tools
-  wine wine64 xvfb xdotool x11-utils imagemagick fonts-wqy-microhei fonts-wine xcompmgr
+  wine wine64 wine32:i386 xvfb xdotool x11-utils imagemagick fonts-wqy-microhei fonts-wine xcompmgr
   python3 python3-pytest googletest locales)
 sudo=""
 [ "$(id -u)" -eq 0 ] || sudo=sudo
+# wine32 is an i386 package: the architecture must be known before apt looks.
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+  echo "Adding the i386 architecture (for wine32)"
+  $sudo dpkg --add-architecture i386
+fi
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

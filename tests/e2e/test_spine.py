@@ -136,7 +136,7 @@ def test_a_start_outside_the_data_folder_is_an_install(wine, platform, fresh_sta
 
 
 def test_browser_cache_limit_is_set_only_where_the_browser_keeps_it(wine, platform, fresh_stats):
-    wine._quiet(["wine", "reg", "delete", CACHE_KEY, "/f"])
+    wine.reg_delete(CACHE_KEY)
     start_game(wine, platform)
     assert wine.reg("HKCU", CACHE_KEY.split("\\", 1)[1], "CacheLimit") is None
     wine.reg_add(CACHE_KEY)

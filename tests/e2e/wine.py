@@ -195,15 +195,20 @@ class WineSession:
     def wait_window(self, timeout=20, **filters):
         return wait_until(lambda: self.windows(**filters), timeout, what=f"window {filters}")[0]
 
+    # The product is 32-bit and sees the 32-bit registry view; every read and
+    # write of the tests names that view, whatever the word size of the tool.
     def reg(self, root, path, name):
-        """bytes of a registry value, or None."""
+        """bytes of a registry value in the product's view, or None."""
         info = json.loads(self.probe("reg", root, path, name))
         if not info.get("value"):
             return None
         return bytes.fromhex(info["hex"])
 
     def reg_add(self, *args):
-        self._quiet(["wine", "reg", "add", *args, "/f"])
+        self._quiet(["wine", "reg", "add", *args, "/f", "/reg:32"])
+
+    def reg_delete(self, key, *args):
+        self._quiet(["wine", "reg", "delete", key, *args, "/f", "/reg:32"])
 
     def opened(self):
         if not os.path.exists(self.opened_urls):

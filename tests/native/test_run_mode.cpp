@@ -61,8 +61,12 @@ TEST(RunMode, MalformedPageArgumentsGiveZeroNotGarbage) {
     EXPECT_EQ(c.ownerWnd, 0u);
     EXPECT_EQ(c.ownerPageCount, 0);
     c = ParseRunMode({L"/newgm", L"/12345678901234", L"/123456"}, kOutside, kData);
-    EXPECT_EQ(c.ownerWnd, 12345678901234u);
+    EXPECT_EQ(c.ownerWnd, 0u) << "no window handle has more than 32 bits";
     EXPECT_EQ(c.ownerPageCount, 123456);
+    c = ParseRunMode({L"/gmhall", L"/4294967295"}, kOutside, kData);
+    EXPECT_EQ(c.ownerWnd, 4294967295u);
+    c = ParseRunMode({L"/gmhall", L"/4294967296"}, kOutside, kData);
+    EXPECT_EQ(c.ownerWnd, 0u);
     EXPECT_EQ(ParseSkippedNumber(L"/99999999999999999999999", 64), 0u) << "overflow";
 }
 

@@ -11,7 +11,8 @@
 //   probe text HWND                           the window text
 //   probe move HWND X Y W H                   SetWindowPos
 //   probe lnk PATH                            a shell link as JSON {target, args, icon, description}
-//   probe reg ROOT PATH NAME                  a registry value as JSON {type, hex}
+//   probe reg ROOT PATH NAME [--view 64]      a registry value as JSON {type, hex}, read in the
+//                                             32-bit view that the product uses unless told 64
 //   probe page OWNER TITLE [--kind K] [--log FILE] [--no-register]
 //                                             a fake page/hall process (see RunPage)
 //   probe navigate HWND URL                   test builds: the browser host window calls its
@@ -73,7 +74,10 @@ std::wstring Json(const std::wstring& s) {
 
 unsigned long long Num(const wchar_t* s) { return wcstoull(s, nullptr, 0); }
 
-std::wstring Hwnd(HWND h) { return std::to_wstring((unsigned long long)(ULONG_PTR)h); }
+// Window handles travel as their 32-bit numbers, the way the launcher writes
+// them; a 64-bit probe rebuilds them sign-extended, as Windows does.
+std::wstring Hwnd(HWND h) { return std::to_wstring((unsigned long)(ULONG)(ULONG_PTR)h); }
+HWND HwndArg(const wchar_t* s) { return (HWND)(LONG_PTR)(LONG)(ULONG)Num(s); }
 
 std::wstring WindowText(HWND h) {
     wchar_t buf[1024] = {};
@@ -111,7 +115,7 @@ void Collect(HWND h, std::vector<HWND>& all) {
 
 std::vector<HWND> AllWindows() {
     std::vector<HWND> tops;
-    ::EnumWindows([](HWND h, LPARAM p) -> BOOL {
+    ::EnumWindows([](HWND h, LPARAM p) CALLBACK -> BOOL {
         reinterpret_cast<std::vector<HWND>*>(p)->push_back(h);
         return TRUE;
     }, (LPARAM)&tops);
@@ -160,8 +164,12 @@ int Reg(int argc, wchar_t** argv) {
     std::wstring root = argv[2];
     HKEY hive = root == L"HKLM" ? HKEY_LOCAL_MACHINE : root == L"HKCU" ? HKEY_CURRENT_USER : nullptr;
     if (!hive) return 2;
+    // The product is 32-bit: its HKLM\Software is the 32-bit view, whatever
+    // this probe's own word size.
+    REGSAM view = KEY_WOW64_32KEY;
+    if (argc >= 7 && std::wstring(argv[5]) == L"--view" && std::wstring(argv[6]) == L"64") view = KEY_WOW64_64KEY;
     HKEY key = nullptr;
-    if (::RegOpenKeyExW(hive, argv[3], 0, KEY_READ, &key) != ERROR_SUCCESS) {
+    if (::RegOpenKeyExW(hive, argv[3], 0, KEY_READ | view, &key) != ERROR_SUCCESS) {
         Out(L"{\"exists\":false}");
         return 0;
     }
@@ -231,7 +239,7 @@ LRESULT CALLBACK PageProc(HWND h, UINT msg, WPARAM w, LPARAM l) {
 
 int RunPage(int argc, wchar_t** argv) {
     if (argc < 4) return 2;
-    g_pageOwner = (HWND)(ULONG_PTR)Num(argv[2]);
+    g_pageOwner = HwndArg(argv[2]);
     std::wstring title = argv[3];
     int kind = 0;
     bool reg = true;
@@ -280,7 +288,7 @@ int RunPage(int argc, wchar_t** argv) {
 
 int Automation(int argc, wchar_t** argv, bool complete) {
     if (argc < (complete ? 5 : 4)) return 2;
-    HWND h = (HWND)(ULONG_PTR)Num(argv[2]);
+    HWND h = HwndArg(argv[2]);
     std::vector<wchar_t> data(argv[3], argv[3] + wcslen(argv[3]));
     if (complete) {
         data.push_back(0);
@@ -399,7 +407,7 @@ int wmain(int argc, wchar_t** argv) {
     if (cmd == L"list") return List(argc, argv, false);
     if (cmd == L"find") return List(argc, argv, true);
     if ((cmd == L"send" || cmd == L"post") && argc >= 6) {
-        HWND h = (HWND)(ULONG_PTR)Num(argv[2]);
+        HWND h = HwndArg(argv[2]);
         UINT msg = (UINT)Num(argv[3]);
         WPARAM w = (WPARAM)Num(argv[4]);
         LPARAM l = (LPARAM)(LONG_PTR)wcstoll(argv[5], nullptr, 0);
@@ -413,7 +421,7 @@ int wmain(int argc, wchar_t** argv) {
         return 0;
     }
     if (cmd == L"copydata" && argc >= 4) {
-        HWND h = (HWND)(ULONG_PTR)Num(argv[2]);
+        HWND h = HwndArg(argv[2]);
         std::wstring text = argv[3];
         DWORD cb = DWORD((text.size() + 1) * sizeof(wchar_t));
         if (argc >= 6 && std::wstring(argv[4]) == L"--cb") cb = (DWORD)Num(argv[5]);
@@ -427,11 +435,11 @@ int wmain(int argc, wchar_t** argv) {
     }
     if (cmd == L"click" && argc >= 3) {
         DWORD_PTR result = 0;
-        ::SendMessageTimeoutW((HWND)(ULONG_PTR)Num(argv[2]), BM_CLICK, 0, 0, SMTO_NORMAL, 2000, &result);
+        ::SendMessageTimeoutW(HwndArg(argv[2]), BM_CLICK, 0, 0, SMTO_NORMAL, 2000, &result);
         return 0;
     }
     if (cmd == L"command" && argc >= 4) {
-        ::PostMessageW((HWND)(ULONG_PTR)Num(argv[2]), WM_COMMAND, MAKEWPARAM((UINT)Num(argv[3]), BN_CLICKED), 0);
+        ::PostMessageW(HwndArg(argv[2]), WM_COMMAND, MAKEWPARAM((UINT)Num(argv[3]), BN_CLICKED), 0);
         return 0;
     }
     if (cmd == L"lnk" && argc >= 3) {
@@ -460,14 +468,14 @@ int wmain(int argc, wchar_t** argv) {
     }
     if (cmd == L"move" && argc >= 7) {
         // From another process, as a user's resize would propose it.
-        BOOL ok = ::SetWindowPos((HWND)(ULONG_PTR)Num(argv[2]), nullptr, (int)wcstol(argv[3], nullptr, 0),
+        BOOL ok = ::SetWindowPos(HwndArg(argv[2]), nullptr, (int)wcstol(argv[3], nullptr, 0),
                                  (int)wcstol(argv[4], nullptr, 0), (int)wcstol(argv[5], nullptr, 0),
                                  (int)wcstol(argv[6], nullptr, 0), SWP_NOZORDER | SWP_NOACTIVATE);
         Out(ok ? L"1" : L"0");
         return 0;
     }
     if (cmd == L"text" && argc >= 3) {
-        Out(Json(WindowText((HWND)(ULONG_PTR)Num(argv[2]))));
+        Out(Json(WindowText(HwndArg(argv[2]))));
         return 0;
     }
     if (cmd == L"reg") return Reg(argc, argv);
@@ -477,7 +485,7 @@ int wmain(int argc, wchar_t** argv) {
     if (cmd == L"refreshes" && argc >= 3) {
         COPYDATASTRUCT cds{kBrowserAutomationRefreshes, 0, nullptr};
         DWORD_PTR result = 0;
-        if (!::SendMessageTimeoutW((HWND)(ULONG_PTR)Num(argv[2]), WM_COPYDATA, 0, (LPARAM)&cds, SMTO_NORMAL, 20000,
+        if (!::SendMessageTimeoutW(HwndArg(argv[2]), WM_COPYDATA, 0, (LPARAM)&cds, SMTO_NORMAL, 20000,
                                    &result) ||
             result == 0) {
             Out(L"none");
@@ -495,7 +503,7 @@ int wmain(int argc, wchar_t** argv) {
         return ok ? 0 : 1;
     }
     if (cmd == L"enable" && argc >= 4) {
-        BOOL wasDisabled = ::EnableWindow((HWND)(ULONG_PTR)Num(argv[2]), Num(argv[3]) ? TRUE : FALSE);
+        BOOL wasDisabled = ::EnableWindow(HwndArg(argv[2]), Num(argv[3]) ? TRUE : FALSE);
         Out(wasDisabled ? L"0" : L"1");
         return 0;
     }

@@ -105,7 +105,7 @@ HWND FindOwnBox(const wchar_t* title) {
         const wchar_t* title;
         HWND found;
     } s{title, nullptr};
-    ::EnumThreadWindows(::GetCurrentThreadId(), [](HWND h, LPARAM p) -> BOOL {
+    ::EnumThreadWindows(::GetCurrentThreadId(), [](HWND h, LPARAM p) CALLBACK -> BOOL {
         auto* s = (Search*)p;
         wchar_t text[64] = {}, cls[16] = {};
         ::GetWindowTextW(h, text, 64);

@@ -43,7 +43,7 @@ private:
             const std::wstring* title;
             HWND found;
         } search{&title, nullptr};
-        ::EnumThreadWindows(::GetCurrentThreadId(), [](HWND h, LPARAM p) -> BOOL {
+        ::EnumThreadWindows(::GetCurrentThreadId(), [](HWND h, LPARAM p) CALLBACK -> BOOL {
             auto* s = reinterpret_cast<Search*>(p);
             wchar_t text[128] = {}, cls[32] = {};
             ::GetWindowTextW(h, text, 128);

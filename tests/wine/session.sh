@@ -36,7 +36,8 @@ build_template() {
     'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0
     --
     # A player's machine has the Flash Player the game needs; tests that want
-    # an old or missing one change this value.
+    # an old or missing one change this value. Every value goes into the
+    # 32-bit view, the one the product reads.
     'HKLM\SOFTWARE\Macromedia\FlashPlayer' /v CurrentVersion /d 11,2,202,235
   )
   local f
@@ -46,7 +47,7 @@ build_template() {
   local args=() item
   for item in "${settings[@]}" --; do
     if [ "$item" = -- ]; then
-      wine reg add "${args[@]}" /f </dev/null >/dev/null 2>&1 9>&- || { echo "reg add ${args[*]} failed" >&2; return 1; }
+      wine reg add "${args[@]}" /f /reg:32 </dev/null >/dev/null 2>&1 9>&- || { echo "reg add ${args[*]} failed" >&2; return 1; }
       args=()
     else
       args+=("$item")
@@ -59,12 +60,12 @@ build_template() {
 make_template() {
   # The marker names the template's layout: a template of an older layout is
   # made anew.
-  [ -f "$template/.vexo-ready-2" ] && return 0
+  [ -f "$template/.vexo-ready-3" ] && return 0
   local attempt
   for attempt in 1 2 3; do
     # Wine's first start in a new prefix fails now and then; try again.
     if build_template; then
-      touch "$template/.vexo-ready-2"
+      touch "$template/.vexo-ready-3"
       return 0
     fi
     echo "making the Wine prefix failed (attempt $attempt)" >&2
@@ -117,7 +118,7 @@ case $cmd in
     make_template
     start_display
     export DISPLAY=$(cat "$state/display")
-    if [ ! -f "$unit/.vexo-ready-2" ]; then rm -rf "$unit"; cp -a "$template" "$unit"; fi
+    if [ ! -f "$unit/.vexo-ready-3" ]; then rm -rf "$unit"; cp -a "$template" "$unit"; fi
     start_wineserver "$unit"
     ;;
   stop)
