@@ -5,6 +5,7 @@ set(MAINWND_PORTABLE_SOURCES
   mainwnd/TabStrip.cpp
 )
 set(MAINWND_WIN_SOURCES
+  mainwnd/CacheClear.cpp
   mainwnd/HotKeys.cpp
   mainwnd/Loriq3Dlg.cpp
 )
