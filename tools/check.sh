@@ -13,6 +13,12 @@ cmake --build "$native" -j2 || exit 1
 cmake -S "$root" -B "$win" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64.cmake" \
   -C "$root/cmake/standin-hosts.cmake" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null || exit 1
 cmake --build "$win" -j2 || exit 1
+# The same tree for 64-bit Windows, compiled only: pointer-size faults show
+# whichever word size they break.
+win64=$root/build/win64
+cmake -S "$root" -B "$win64" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64.cmake" -DVEXO_ARCH=x86_64 \
+  -C "$root/cmake/standin-hosts.cmake" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null || exit 1
+cmake --build "$win64" -j2 || exit 1
 
 status=0
 ctest --test-dir "$native" -j2 --output-on-failure 2>&1 | tee "$root/build/native-tests.log" || status=1

@@ -59,6 +59,9 @@ def test_install_then_uninstall(wine, platform):
     assert platform.wait_for_request("/active.htm?tag=quon", timeout=30)
     close_started_main_window(wine)
     assert wine.reg("HKLM", PROGRAM_KEY, "DisableDays") is not None
+    # The 32-bit program keeps its state in the 32-bit view, where existing
+    # installs have it; the 64-bit view holds nothing of it.
+    assert json.loads(wine.probe("reg", "HKLM", PROGRAM_KEY, "DisableDays", "--view", "64")) == {"exists": False}
 
     # Uninstall from the installed copy: "否" leaves everything as it was.
     proc = wine.start(["/uninst"], exe=installed)

@@ -32,6 +32,22 @@ def login(wine, main, title):
     return page
 
 
+def pe_machine(path):
+    """The machine field of a PE file's header."""
+    with open(path, "rb") as f:
+        data = f.read(4096)
+    pe = int.from_bytes(data[0x3C:0x40], "little")
+    assert data[pe:pe + 4] == b"PE\0\0"
+    return int.from_bytes(data[pe + 4:pe + 6], "little")
+
+
+def test_the_product_is_32_bit_and_talks_to_64_bit_programs(wine):
+    # Every probe exchange in these tests (handles on command lines and in
+    # posted messages, WM_COPYDATA) crosses the word-size boundary.
+    assert pe_machine(wine.exe) == 0x14C, "VexoQuon.exe is an Intel 386 program"
+    assert pe_machine(wine.probe_exe) == 0x8664, "the probe plays a 64-bit program"
+
+
 def test_before_the_first_page_the_window_waits_unseen_and_closes_without_asking(wine, main):
     assert main.info()["rect"] == [0, 0, 1, 1]
     assert not wine.windows(title="Wine System Tray", visible=True), "no tray icon yet"
