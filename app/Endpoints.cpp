@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "VexoConfig.h"
+#include "app/HttpUrl.h"
 
 namespace {
 
@@ -56,7 +57,7 @@ std::wstring GameActivationReportUrl(std::uint32_t count, int apartdays, int kee
 std::wstring LoginReportUrl(const std::wstring& uid, int index) {
     wchar_t tail[32];
     std::swprintf(tail, 32, L"&index=%d", index);
-    return FitOrEmpty(ClientServiceUrl(L"/login.htm?tag=quon&ver=3.0.1.1&uid=") + uid + tail);
+    return FitOrEmpty(ClientServiceUrl(L"/login.htm?tag=quon&ver=3.0.1.1&uid=") + PercentEncodeUtf8(uid) + tail);
 }
 
 std::wstring AccountIdOfTitle(const std::wstring& title) {

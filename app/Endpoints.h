@@ -23,6 +23,7 @@ std::wstring InstallReportUrl(std::uint32_t count);
 std::wstring WebActivationReportUrl(std::uint32_t count);
 std::wstring GameActivationReportUrl(std::uint32_t count, int apartdays, int keepdays, int weekdays);
 std::wstring UninstallReportUrl(std::uint32_t count);
+// The account id is percent-encoded (UTF-8): it comes from a web page.
 std::wstring LoginReportUrl(const std::wstring& uid, int index);
 
 // The account id of a tab title: the text after its last "-", or the whole

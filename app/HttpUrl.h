@@ -14,3 +14,8 @@ struct HttpUrlParts {
 // host part exceeds 259 or the path 511 characters (never sent truncated), or
 // when the port is not a number from 1 to 65535.
 bool SplitHttpUrl(const std::wstring& url, HttpUrlParts& out);
+
+// Text as a query value: UTF-8, every byte but the unreserved characters
+// (letters, digits, "-", "_", ".", "~") as "%XX", so that "&", "#", blanks or
+// Chinese reach the server as the same text. A lone surrogate becomes U+FFFD.
+std::wstring PercentEncodeUtf8(const std::wstring& text);

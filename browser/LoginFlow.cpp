@@ -1,5 +1,7 @@
 #include "browser/LoginFlow.h"
 
+#include "browser/GamePage.h"
+
 LoginCommand LoginCommandOf(const std::wstring& url) {
     if (!IsPageCommand(url)) return LoginCommand::NotACommand;
     const std::wstring word = PageCommandWord(url);
@@ -14,6 +16,7 @@ LoadGameRequest ReadLoadGame(const std::wstring& url) {
     LoadGameArgs args = SplitLoadGame(url);
     std::wstring info;
     if (!DecodeAccountInfo(args.accountInfo, info)) return request;
+    if (!IsWebAddress(args.gameAddress)) return request;
     request.valid = true;
     request.account = MakeAccountServerKey(info);
     request.gameAddress = args.gameAddress;

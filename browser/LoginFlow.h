@@ -20,8 +20,10 @@ LoginCommand LoginCommandOf(const std::wstring& url);
 
 struct LoadGameRequest {
     // False when the account-info could not be decoded into the text the page
-    // meant (an escaped NUL byte, bytes that are not UTF-8): the command is
-    // cancelled and ignored rather than registered under a wrong key.
+    // meant (an escaped NUL byte, bytes that are not UTF-8), or when the game
+    // address is not an http or https one (a page must not make the game
+    // frame open a script or a local file): the command is cancelled and
+    // ignored rather than registered.
     bool valid = false;
     AccountServerKey account;
     std::wstring gameAddress;

@@ -187,11 +187,13 @@ bool MakeGameShortName(const std::wstring& rawName, std::wstring& name) {
     for (wchar_t c : rawName)
         if (c != L'/') result += c;
     if (result.empty()) return false;
-    result[0] = wchar_t(result[0] - 32);
+    // Capitalise a lower-case letter only: shifting any other character
+    // could turn it into a path separator ("O" into "/") or worse.
+    if (result[0] >= L'a' && result[0] <= L'z') result[0] = wchar_t(result[0] - 32);
     for (wchar_t c : result) {
         if (std::uint32_t(c) < 0x20 || c == 0x7F) return false;
         switch (c) {
-        case L'\\': case L':': case L'*': case L'?': case L'"': case L'<': case L'>': case L'|':
+        case L'/': case L'\\': case L':': case L'*': case L'?': case L'"': case L'<': case L'>': case L'|':
             return false;
         }
     }

@@ -52,12 +52,11 @@ struct EnterGameArgs {
 // The text from position 16 of the whole address, split at its first "|".
 EnterGameArgs SplitEnterGame(const std::wstring& url, const std::wstring& defaultWebAddress);
 
-// The game's short name: every "/" removed, then 32 subtracted from the code of
-// the first character (turns a lower-case ASCII letter into upper case; an
-// upper-case one is shifted too, "Q" becomes "1"). False for an empty name and
-// for one that could not be a plain file name in the data folder (a path
-// separator, drive colon, wildcard or control character, including one that
-// the shift produced): such a command is cancelled and ignored.
+// The game's short name: every "/" removed, then a lower-case ASCII first
+// letter capitalised ("quon" gives "Quon"; "Quon" and "1abc" stay as they
+// are). False for an empty name and for one that could not be a plain file
+// name in the data folder (a path separator, drive colon, wildcard or control
+// character): such a command is cancelled and ignored.
 bool MakeGameShortName(const std::wstring& rawName, std::wstring& name);
 
 // dataFolder + "\" + name + ".exe"; false when that exceeds the 259 characters

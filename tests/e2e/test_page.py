@@ -109,6 +109,9 @@ def test_what_the_login_leaves_alone_and_a_login_without_its_main_window(wine, p
     # knows. Cancelled for the external-account window: the QQ redirect never
     # reaches the service.
     navigate(wine, page["hwnd"], "app://loadgame|12%E6%9C%8D-a%00b-abc|http://x/")
+    # ...and a game address that is no web address: the game frame would run it.
+    navigate(wine, page["hwnd"], "app://loadgame|12%E6%9C%8D-a-abc|javascript:alert(1)")
+    navigate(wine, page["hwnd"], "app://loadgame|12%E6%9C%8D-a-abc|file:///C:/windows/win.ini")
     navigate(wine, page["hwnd"], "app://whatever")
     navigate(wine, page["hwnd"], platform.url + "/qzone/redirectToAuthorize.do?cid=4224&game=quon")
     # An ordinary address does reach it: the cancel above is what kept it away.

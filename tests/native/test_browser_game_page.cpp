@@ -72,9 +72,10 @@ TEST(EnterGame, WithoutSecondPartTheHomePage) {
     EXPECT_EQ(p.webAddress, kHome);
 }
 
-TEST(EnterGame, SlashesGoAndCapitalsShiftToo) {
+TEST(EnterGame, SlashesGoAndOnlyLettersAreCapitalised) {
     EXPECT_EQ(PlanEnterGame(L"app://entergame|/quon/|X", kData, kHome).name, L"Quon");
-    EXPECT_EQ(PlanEnterGame(L"app://entergame|Quon|X", kData, kHome).name, L"1uon");
+    EXPECT_EQ(PlanEnterGame(L"app://entergame|Quon|X", kData, kHome).name, L"Quon");
+    EXPECT_EQ(PlanEnterGame(L"app://entergame|Oquon|X", kData, kHome).clientPath, kData + L"\\Oquon.exe");
 }
 
 TEST(EnterGame, EmptyOrPathLikeNamesDoNothing) {

@@ -22,13 +22,13 @@ TEST(LoginCommand, WordsAreComparedExactly) {
 }
 
 TEST(LoadGame, TheDocumentedAccountGivesItsKeyAndAddress) {
-    LoadGameRequest r = ReadLoadGame(L"app://loadgame|12服-《梦》宝宝-abc|G");
+    LoadGameRequest r = ReadLoadGame(L"app://loadgame|12服-《梦》宝宝-abc|http://g/");
     ASSERT_TRUE(r.valid);
     EXPECT_EQ(r.account.server, L"12");
     EXPECT_EQ(r.account.middle, L"宝宝");
     EXPECT_EQ(r.account.account, L"abc");
     EXPECT_EQ(r.account.key, L"12服-宝宝-abc");
-    EXPECT_EQ(r.gameAddress, L"G");
+    EXPECT_EQ(r.gameAddress, L"http://g/");
 }
 
 TEST(LoadGame, PercentEncodedUtf8IsDecodedBeforeTheSplit) {
@@ -40,32 +40,41 @@ TEST(LoadGame, PercentEncodedUtf8IsDecodedBeforeTheSplit) {
     EXPECT_EQ(r.account.key, L"12服-宝宝-abc");
     EXPECT_EQ(r.gameAddress, L"http://127.0.0.1:47180/quon/game.html?sid=12&acc=abc");
     // Without a percent sign the text is taken as it stands, plus signs included.
-    r = ReadLoadGame(L"app://loadgame|3服-A+B-c+d|G");
+    r = ReadLoadGame(L"app://loadgame|3服-A+B-c+d|http://g/");
     ASSERT_TRUE(r.valid);
     EXPECT_EQ(r.account.key, L"3服-A+B-c+d");
 }
 
 TEST(LoadGame, CapitalSLeavesTheServerSmallSStays) {
-    EXPECT_EQ(ReadLoadGame(L"app://loadgame|S3服-A-B|G").account.key, L"3服-A-B");
-    EXPECT_EQ(ReadLoadGame(L"app://loadgame|s3服-A-B|G").account.key, L"s3服-A-B");
+    EXPECT_EQ(ReadLoadGame(L"app://loadgame|S3服-A-B|http://g/").account.key, L"3服-A-B");
+    EXPECT_EQ(ReadLoadGame(L"app://loadgame|s3服-A-B|http://g/").account.key, L"s3服-A-B");
 }
 
-TEST(LoadGame, NothingAfterTheCommandGivesTheBareKeyAndNoAddress) {
-    LoadGameRequest r = ReadLoadGame(L"app://loadgame");
+TEST(LoadGame, APlainAccountGivesTheBareKey) {
+    LoadGameRequest r = ReadLoadGame(L"app://loadgame|plainaccount|http://g/");
     ASSERT_TRUE(r.valid);
-    EXPECT_EQ(r.account.key, L"服--");
-    EXPECT_EQ(r.gameAddress, L"");
-    r = ReadLoadGame(L"app://loadgame|plainaccount|G");
     EXPECT_EQ(r.account.key, L"服--plainaccount");
 }
 
+TEST(LoadGame, OnlyWebAddressesAreOpenedAsTheGame) {
+    // A page on plain http must not make the game frame run script or open
+    // local files.
+    for (const wchar_t* address : {L"", L"javascript:alert(1)", L"file:///C:/windows/win.ini", L"C:\\x.html",
+                                   L"about:blank", L"app://exitgame", L"http://", L"ftp://h/x"}) {
+        EXPECT_FALSE(ReadLoadGame(std::wstring(L"app://loadgame|12服-a-b|") + address).valid) << address;
+    }
+    EXPECT_FALSE(ReadLoadGame(L"app://loadgame").valid);
+    EXPECT_TRUE(ReadLoadGame(L"app://loadgame|12服-a-b|HTTPS://h/g").valid);
+    EXPECT_TRUE(ReadLoadGame(L"app://loadgame|12服-a-b|http://h:81/g?x=1").valid);
+}
+
 TEST(LoadGame, UndecodableAccountInfoIsRefusedNotTruncated) {
-    EXPECT_FALSE(ReadLoadGame(L"app://loadgame|12%E6%9C%8D-a%00b-abc|G").valid);  // NUL would cut the key
-    EXPECT_FALSE(ReadLoadGame(L"app://loadgame|12%E6%9C-a-abc|G").valid);         // cut-off UTF-8
-    EXPECT_FALSE(ReadLoadGame(L"app://loadgame|%C0%80-a-b|G").valid);             // overlong form
+    EXPECT_FALSE(ReadLoadGame(L"app://loadgame|12%E6%9C%8D-a%00b-abc|http://g/").valid);  // NUL would cut the key
+    EXPECT_FALSE(ReadLoadGame(L"app://loadgame|12%E6%9C-a-abc|http://g/").valid);         // cut-off UTF-8
+    EXPECT_FALSE(ReadLoadGame(L"app://loadgame|%C0%80-a-b|http://g/").valid);             // overlong form
     // A long account is decoded whole: no fixed buffer cuts it.
     std::wstring longAccount(400, L'x');
-    LoadGameRequest r = ReadLoadGame(L"app://loadgame|12%E6%9C%8D-m-" + longAccount + L"|G");
+    LoadGameRequest r = ReadLoadGame(L"app://loadgame|12%E6%9C%8D-m-" + longAccount + L"|http://g/");
     ASSERT_TRUE(r.valid);
     EXPECT_EQ(r.account.account, longAccount);
 }

@@ -224,11 +224,13 @@ TEST(EnterGame, ShortNameRules) {
     EXPECT_EQ(name, L"Quon");
     ASSERT_TRUE(MakeGameShortName(L"/q/u/o/n", name));
     EXPECT_EQ(name, L"Quon");
-    // No test is made: a capital is shifted too.
+    // Only a lower-case letter is capitalised; anything else stays itself.
     ASSERT_TRUE(MakeGameShortName(L"Quon", name));
-    EXPECT_EQ(name, L"1uon");
+    EXPECT_EQ(name, L"Quon");
+    ASSERT_TRUE(MakeGameShortName(L"1abc", name));
+    EXPECT_EQ(name, L"1abc");
     ASSERT_TRUE(MakeGameShortName(L"游戏", name));
-    EXPECT_EQ(name, std::wstring(1, wchar_t(L'游' - 32)) + L"戏");
+    EXPECT_EQ(name, L"游戏");
 }
 
 TEST(EnterGame, UnusableNamesAreRefused) {
@@ -241,9 +243,12 @@ TEST(EnterGame, UnusableNamesAreRefused) {
     EXPECT_FALSE(MakeGameShortName(L"qc:x", name));
     EXPECT_FALSE(MakeGameShortName(L"q*", name));
     EXPECT_FALSE(MakeGameShortName(L"q\tx", name));
-    // The shift must not produce NUL or a control character.
-    EXPECT_FALSE(MakeGameShortName(L" quon", name));
-    EXPECT_FALSE(MakeGameShortName(L"!quon", name));
+    // Shifting "O" would have made a path separator: DataFolder\/quon.exe.
+    EXPECT_FALSE(MakeGameShortName(L"O\\quon", name));
+    ASSERT_TRUE(MakeGameShortName(L"Oquon", name));
+    EXPECT_EQ(name, L"Oquon");
+    name = L"kept";
+    EXPECT_FALSE(MakeGameShortName(L"\x01quon", name));
     EXPECT_EQ(name, L"kept");
 }
 

@@ -67,6 +67,14 @@ TEST(HttpUrl, SplitsHostPortAndPath) {
     EXPECT_FALSE(SplitHttpUrl(L"http://h/" + std::wstring(512, L'p'), p));
 }
 
+TEST(HttpUrl, PercentEncodingIsUtf8) {
+    EXPECT_EQ(PercentEncodeUtf8(L""), L"");
+    EXPECT_EQ(PercentEncodeUtf8(L"Az09-_.~"), L"Az09-_.~");
+    EXPECT_EQ(PercentEncodeUtf8(L"+/%?=\x7f"), L"%2B%2F%25%3F%3D%7F");
+    EXPECT_EQ(PercentEncodeUtf8(L"\u00e9\u670d"), L"%C3%A9%E6%9C%8D");
+    EXPECT_EQ(PercentEncodeUtf8(std::wstring(1, wchar_t(0xD800))), L"%EF%BF%BD") << "a lone surrogate";
+}
+
 TEST(Endpoints, ReportAddresses) {
     std::wstring base = std::wstring(L"http://") + vexo::config::kClientHost;
     EXPECT_EQ(InstallReportUrl(3), base + L"/install.htm?tag=quon&ver=3.0.1.1&count=3");
@@ -76,6 +84,10 @@ TEST(Endpoints, ReportAddresses) {
               base + L"/active.htm?tag=quon&ver=3.0.1.1&count=1&apartdays=-2&keepdays=1&weekdays=1");
     EXPECT_EQ(LoginReportUrl(L"abc", 2), base + L"/login.htm?tag=quon&ver=3.0.1.1&uid=abc&index=2");
     EXPECT_TRUE(LoginReportUrl(std::wstring(600, L'u'), 1).empty()) << "never sent truncated";
+    // The account comes from a web page: encoded, so the server reads the same name.
+    EXPECT_EQ(LoginReportUrl(L"a&b#c d", 1), base + L"/login.htm?tag=quon&ver=3.0.1.1&uid=a%26b%23c%20d&index=1");
+    EXPECT_EQ(LoginReportUrl(L"宝宝", 3), base + L"/login.htm?tag=quon&ver=3.0.1.1&uid=%E5%AE%9D%E5%AE%9D&index=3");
+    EXPECT_EQ(LoginReportUrl(L"x-_.~9", 1), base + L"/login.htm?tag=quon&ver=3.0.1.1&uid=x-_.~9&index=1");
     EXPECT_EQ(LoginPageUrl(), std::wstring(L"http://") + vexo::config::kWebHost + L"/quon/client/v2/index.html?cid=4224");
     EXPECT_EQ(UpdateConfigUrl(L"Quon"), base + L"/update/ConfigQuon.htm");
 }
