@@ -2,6 +2,7 @@ set(BROWSER_PORTABLE_SOURCES
   browser/PageCommand.cpp
   browser/LoginFlow.cpp
   browser/GamePage.cpp
+  browser/X86Entry.cpp
 )
 set(BROWSER_WIN_SOURCES
   browser/DHtmDlgEx.cpp
