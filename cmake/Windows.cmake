@@ -7,6 +7,15 @@ set(VEXO_WINE_STATE ${CMAKE_BINARY_DIR}/wine-session)
 set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_SOURCE_DIR}/tests/wine/wine-run.sh;${VEXO_WINE_STATE})
 set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -c 65001")
 
+# The manifest names the processor architecture of the executable and of the
+# common-controls assembly it binds to: x86 for the 32-bit product.
+if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+  set(VEXO_MANIFEST_ARCH x86)
+else()
+  set(VEXO_MANIFEST_ARCH amd64)
+endif()
+configure_file(${CMAKE_SOURCE_DIR}/res/VexoQuon.manifest.in ${VEXO_GENERATED_DIR}/VexoQuon.manifest @ONLY)
+
 target_compile_definitions(vexo_portable PUBLIC ${VEXO_WIN_DEFINITIONS})
 
 add_library(vexo_win STATIC
@@ -24,7 +33,7 @@ add_executable(VexoQuon WIN32 app/Main.cpp res/VexoQuon.rc)
 target_link_options(VexoQuon PRIVATE -municode)
 target_link_libraries(VexoQuon PRIVATE vexo_win)
 set_property(SOURCE res/VexoQuon.rc APPEND PROPERTY OBJECT_DEPENDS
-  ${CMAKE_SOURCE_DIR}/res/VexoQuon.manifest ${CMAKE_SOURCE_DIR}/res/dialogs.rc ${CMAKE_SOURCE_DIR}/res/skin.rc
+  ${VEXO_GENERATED_DIR}/VexoQuon.manifest ${CMAKE_SOURCE_DIR}/res/dialogs.rc ${CMAKE_SOURCE_DIR}/res/skin.rc
   ${CMAKE_SOURCE_DIR}/res/dialogs/skin.rc ${CMAKE_SOURCE_DIR}/res/dialogs/mainwnd.rc ${CMAKE_SOURCE_DIR}/res/dialogs/browser.rc)
 
 include(${CMAKE_SOURCE_DIR}/tests/Windows.cmake)

@@ -39,7 +39,7 @@ add_executable(win_tests ${WIN_TEST_SOURCES} tests/win/WinTests.rc)
 target_link_libraries(win_tests PRIVATE vexo_win GTest::gtest_main)
 # windres reports no dependencies: the product's resources it includes are listed.
 set_property(SOURCE tests/win/WinTests.rc APPEND PROPERTY OBJECT_DEPENDS
-  ${CMAKE_SOURCE_DIR}/res/VexoQuon.rc ${CMAKE_SOURCE_DIR}/res/resource.h ${CMAKE_SOURCE_DIR}/res/dialogs.rc
+  ${CMAKE_SOURCE_DIR}/res/VexoQuon.rc ${VEXO_GENERATED_DIR}/VexoQuon.manifest ${CMAKE_SOURCE_DIR}/res/resource.h ${CMAKE_SOURCE_DIR}/res/dialogs.rc
   ${CMAKE_SOURCE_DIR}/res/skin.rc ${CMAKE_SOURCE_DIR}/res/dialogs/skin.rc ${CMAKE_SOURCE_DIR}/res/dialogs/mainwnd.rc
   ${CMAKE_SOURCE_DIR}/res/dialogs/browser.rc)
 
@@ -75,4 +75,4 @@ add_executable(skin_gallery WIN32 tools/gallery/Gallery.cpp tools/gallery/Galler
 target_link_options(skin_gallery PRIVATE -municode)
 target_link_libraries(skin_gallery PRIVATE vexo_win)
 set_property(SOURCE tools/gallery/Gallery.rc APPEND PROPERTY OBJECT_DEPENDS
-  ${CMAKE_SOURCE_DIR}/res/dialogs/skin.rc ${CMAKE_SOURCE_DIR}/res/skin.rc)
+  ${CMAKE_SOURCE_DIR}/res/dialogs/skin.rc ${CMAKE_SOURCE_DIR}/res/skin.rc ${VEXO_GENERATED_DIR}/VexoQuon.manifest)
