@@ -12,4 +12,6 @@ set(BROWSER_WIN_SOURCES
   browser/GmWndView.cpp
   browser/MainFrame.cpp
   browser/ProcessMute.cpp
+  browser/SoundInterception.cpp
+  browser/EntryPatch.cpp
 )
