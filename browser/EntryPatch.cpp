@@ -167,7 +167,7 @@ bool EntryPatchTransaction::Attach(void** real, void* replacement, const wchar_t
     const std::size_t avail = ReadableBytes(target, kReadAhead);
     X86EntryPlan plan = PlanX86Entry(target, avail, kX86JumpLength);
     if (!plan.copyLength || plan.copyLength > kMaxCopy) {
-        wchar_t why[200];
+        wchar_t why[200] = {};
         std::size_t n = avail < 8 ? avail : 8;
         int at = _snwprintf(why, 120, L"%hs; entry", plan.refusal ? plan.refusal : "too long to move");
         for (std::size_t i = 0; i < n && at > 0 && at < 190; ++i) at += _snwprintf(why + at, 6, L" %02X", target[i]);
