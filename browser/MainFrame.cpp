@@ -5,6 +5,7 @@
 #include "browser/GamePage.h"
 #include "browser/GmWndView.h"
 #include "browser/ProcessMute.h"
+#include "framework/BrowserAutomation.h"
 #include "mainwnd/HotKeys.h"
 #include "mainwnd/Messages.h"
 
@@ -124,6 +125,14 @@ LRESULT CMainFrame::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     case UM_PAGE_RELOAD_HOTKEYS:
         LoadPageHotKeys();
         return 0;
+#if VEXO_TEST_AUTOMATION
+    case WM_COPYDATA: {
+        // This process's own mute control: nobody else can read it.
+        auto* cds = reinterpret_cast<const COPYDATASTRUCT*>(lParam);
+        if (cds && cds->dwData == kBrowserAutomationSpeakersMute) return ReadMixerLineMute(kMixerLineSpeakers) + 1;
+        break;
+    }
+#endif
     case WM_MOUSEACTIVATE:
         ::SetTimer(m_hWnd, kForwardTimer, kForwardMs, nullptr);
         break;

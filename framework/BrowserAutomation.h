@@ -21,6 +21,12 @@
 //   browser to reload the page, 0 for a host without a browser. Without an
 //   engine a reload leaves no other trace.
 //
+//   Another observation: dwData kBrowserAutomationSpeakersMute (no text) to
+//   a game page or hall frame is answered with 1 + the mute value (0 or 1)
+//   of the speakers line as that process's own mixer reports it, 0 when it
+//   cannot be read. Newer systems keep that control per program, so no other
+//   process can read it.
+//
 // Only builds configured with VEXO_TEST_AUTOMATION=ON contain the handling; in
 // other builds these numbers mean nothing to any window.
 #pragma once
@@ -30,4 +36,5 @@
 constexpr ULONG_PTR kBrowserAutomationNavigate = 0x56584E56;  // "VXNV"
 constexpr ULONG_PTR kBrowserAutomationComplete = 0x56584E43;  // "VXNC"
 constexpr ULONG_PTR kBrowserAutomationRefreshes = 0x56584E52;  // "VXNR"
+constexpr ULONG_PTR kBrowserAutomationSpeakersMute = 0x56584E4D;  // "VXNM"
 constexpr DWORD kBrowserAutomationMaxBytes = 64 * 1024;

@@ -76,3 +76,16 @@ target_link_options(skin_gallery PRIVATE -municode)
 target_link_libraries(skin_gallery PRIVATE vexo_win)
 set_property(SOURCE tools/gallery/Gallery.rc APPEND PROPERTY OBJECT_DEPENDS
   ${CMAKE_SOURCE_DIR}/res/dialogs/skin.rc ${CMAKE_SOURCE_DIR}/res/skin.rc ${VEXO_GENERATED_DIR}/VexoQuon.manifest)
+
+# ---- The page process's sound switch in a process of its own ----------------
+# mute_probe.exe runs under a per-program Windows version (the unit tests set
+# it) and has sound_caller.dll, loaded after the switch acted, play known samples.
+add_library(sound_caller SHARED tests/win/mute_probe/SoundCaller.cpp)
+set_target_properties(sound_caller PROPERTIES PREFIX "" RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
+target_compile_definitions(sound_caller PRIVATE ${VEXO_WIN_DEFINITIONS})
+target_link_options(sound_caller PRIVATE -static)
+target_link_libraries(sound_caller PRIVATE winmm dsound)
+add_executable(mute_probe tests/win/mute_probe/MuteProbe.cpp)
+target_link_options(mute_probe PRIVATE -municode)
+target_link_libraries(mute_probe PRIVATE vexo_win)
+add_dependencies(win_tests mute_probe sound_caller)

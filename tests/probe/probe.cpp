@@ -21,6 +21,8 @@
 //                                             URL finished loading, titled TITLE (prints 1 or 0)
 //   probe refreshes HWND                      test builds: how often the browser host window asked
 //                                             its browser to reload (prints the count, or "none")
+//   probe muted HWND                          test builds: the speakers mute of the game frame's
+//                                             own process (prints 0 or 1, or "none")
 //   probe owner TITLE [--log FILE] [--refuse] a stand-in main window for a page or hall process:
 //                                             logs what the page sends it (see RunOwner)
 //   probe kill PID                            TerminateProcess (prints 1 or 0)
@@ -484,6 +486,18 @@ int wmain(int argc, wchar_t** argv) {
     if (cmd == L"complete") return Automation(argc, argv, true);
     if (cmd == L"refreshes" && argc >= 3) {
         COPYDATASTRUCT cds{kBrowserAutomationRefreshes, 0, nullptr};
+        DWORD_PTR result = 0;
+        if (!::SendMessageTimeoutW(HwndArg(argv[2]), WM_COPYDATA, 0, (LPARAM)&cds, SMTO_NORMAL, 20000,
+                                   &result) ||
+            result == 0) {
+            Out(L"none");
+            return 1;
+        }
+        Out(std::to_wstring((unsigned long long)(result - 1)));
+        return 0;
+    }
+    if (cmd == L"muted" && argc >= 3) {
+        COPYDATASTRUCT cds{kBrowserAutomationSpeakersMute, 0, nullptr};
         DWORD_PTR result = 0;
         if (!::SendMessageTimeoutW(HwndArg(argv[2]), WM_COPYDATA, 0, (LPARAM)&cds, SMTO_NORMAL, 20000,
                                    &result) ||
