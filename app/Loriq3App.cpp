@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "app/Endpoints.h"
+#include "app/CrashDump.h"
 #include "app/Environment.h"
 #include "app/Install.h"
 #include "app/Paths.h"
@@ -67,7 +68,7 @@ int CLoriq3App::CheckForUpdate(bool) {
 bool CLoriq3App::ApplyUpdate() { return false; }
 
 BOOL CLoriq3App::InitInstance() {
-    ::SetUnhandledExceptionFilter(CrashFilter);
+    PrepareCrashDumps();
 
     INITCOMMONCONTROLSEX icc{sizeof icc, ICC_WIN95_CLASSES};
     ::InitCommonControlsEx(&icc);

@@ -9,6 +9,7 @@ set(APP_PORTABLE_SOURCES
   app/RunMode.cpp
 )
 set(APP_WIN_SOURCES
+  app/CrashDump.cpp
   app/Environment.cpp
   app/Install.cpp
   app/Loriq3App.cpp

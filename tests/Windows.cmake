@@ -89,3 +89,9 @@ add_executable(mute_probe tests/win/mute_probe/MuteProbe.cpp)
 target_link_options(mute_probe PRIVATE -municode)
 target_link_libraries(mute_probe PRIVATE vexo_win)
 add_dependencies(win_tests mute_probe sound_caller)
+
+# ---- Crash dumps from a process that really crashes ------------------------
+add_executable(crash_probe tests/win/crash_probe/CrashProbe.cpp)
+target_link_options(crash_probe PRIVATE -municode)
+target_link_libraries(crash_probe PRIVATE vexo_win)
+add_dependencies(win_tests crash_probe)
