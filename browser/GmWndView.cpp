@@ -53,7 +53,10 @@ void CGmWndView::OnTitleChange(const std::wstring& title) {
     if (CLoriq3App* app = PageApp()) app->m_strPageTitle = title;
 }
 
-void CGmWndView::OnNavigateComplete2(IDispatch*, const std::wstring& url) {
+void CGmWndView::OnNavigateComplete2(IDispatch* frameDisp, const std::wstring& url) {
+    // Only the page itself counts: an iframe of a background tab must not pop
+    // its frame over the current tab, nor become the address a favourite saves.
+    if (!GetBrowserHost().IsTopLevel(frameDisp)) return;
     if (CLoriq3App* app = PageApp()) app->m_strPageUrl = url;
     CFrameWnd* frame = GetParentFrame();
     if (!frame || !frame->m_hWnd) return;

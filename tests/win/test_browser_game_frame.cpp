@@ -2,6 +2,7 @@
 // main window that the frame makes itself a child of and registers with.
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <exdisp.h>
 
 #include <vector>
 
@@ -146,6 +147,14 @@ TEST_F(GameFrameTest, ACompletedNavigationPlacesTheFrameOverThePageArea) {
     ASSERT_NE(frame, nullptr);
     EXPECT_FALSE(::IsWindowVisible(frame->m_hWnd));
     auto* view = dynamic_cast<CHtmlView*>(frame->GetActiveView());
+    // A page's iframe completing (another browser object than the view's own)
+    // neither shows the frame nor changes the address a favourite would save.
+    fw::ComPtr<IDispatch> iframe;
+    ASSERT_TRUE(SUCCEEDED(::CoCreateInstance(CLSID_WebBrowser, nullptr, CLSCTX_INPROC_SERVER,
+                                             IID_PPV_ARGS(iframe.Put()))));
+    view->GetBrowserHost().FireNavigateComplete2(iframe.Get(), L"http://ads.example/frame.html");
+    EXPECT_FALSE(::IsWindowVisible(frame->m_hWnd));
+    if (auto* app = dynamic_cast<CLoriq3App*>(CWinApp::Get())) EXPECT_NE(app->m_strPageUrl, L"http://ads.example/frame.html");
     fw::ComPtr<IDispatch> top;
     view->GetBrowserHost().GetBrowser()->QueryInterface(IID_PPV_ARGS(top.Put()));
     view->GetBrowserHost().FireNavigateComplete2(top.Get(), kDeadUrl);
