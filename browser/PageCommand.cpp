@@ -111,6 +111,9 @@ LoadGameArgs SplitLoadGame(const std::wstring& url) {
 }
 
 bool DecodeAccountInfo(const std::wstring& accountInfo, std::wstring& out) {
+    // A NUL, escaped or not, would cut the tab title short where the main
+    // window reads it, turning it into another account's title.
+    if (accountInfo.find(L'\0') != std::wstring::npos) return false;
     if (accountInfo.find(L'%') == std::wstring::npos) {
         out = accountInfo;
         return true;

@@ -26,8 +26,8 @@ LoadGameArgs SplitLoadGame(const std::wstring& url);
 // Account-info that contains "%" is percent-encoded UTF-8; anything else is
 // used unchanged (a "+" stays a "+"). Characters that are not escapes are taken
 // as themselves. Returns false, leaving `out` alone, when the result would not
-// be the text the page meant: an escape that decodes to a NUL byte (it would cut
-// the text short) or bytes that are not valid UTF-8. No length limit: long
+// be the text the page meant: a NUL character or an escape that decodes to a
+// NUL byte (either would cut the text short) or bytes that are not valid UTF-8. No length limit: long
 // account-info is decoded whole, never truncated.
 bool DecodeAccountInfo(const std::wstring& accountInfo, std::wstring& out);
 

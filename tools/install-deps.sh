@@ -8,7 +8,8 @@ packages=(cmake ninja-build g++ make
   g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix
   g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix mingw-w64-tools
   wine wine64 wine32:i386 xvfb xdotool x11-utils imagemagick fonts-wqy-microhei fonts-wine xcompmgr
-  python3 python3-pytest googletest locales)
+  python3 python3-pytest googletest locales
+  clang libclang-rt-14-dev)
 sudo=""
 [ "$(id -u)" -eq 0 ] || sudo=sudo
 # wine32 is an i386 package: the architecture must be known before apt looks.

@@ -71,6 +71,8 @@ TEST(LoadGame, OnlyWebAddressesAreOpenedAsTheGame) {
 TEST(LoadGame, UndecodableAccountInfoIsRefusedNotTruncated) {
     EXPECT_FALSE(ReadLoadGame(L"app://loadgame|12%E6%9C%8D-a%00b-abc|http://g/").valid);  // NUL would cut the key
     EXPECT_FALSE(ReadLoadGame(L"app://loadgame|12%E6%9C-a-abc|http://g/").valid);         // cut-off UTF-8
+    // Found by fuzzing: a raw NUL, unescaped, cut the title the same way.
+    EXPECT_FALSE(ReadLoadGame(std::wstring(L"app://loadgame|12服-a-abc\0x|http://g/", 36)).valid);
     EXPECT_FALSE(ReadLoadGame(L"app://loadgame|%C0%80-a-b|http://g/").valid);             // overlong form
     // A long account is decoded whole: no fixed buffer cuts it.
     std::wstring longAccount(400, L'x');
