@@ -30,8 +30,21 @@ target_compile_options(vexo_win PRIVATE -Wall -Wextra -Wno-unused-parameter -Wno
 target_link_libraries(vexo_win PUBLIC vexo_portable ${VEXO_WIN_LIBS})
 
 add_executable(VexoQuon WIN32 app/Main.cpp res/VexoQuon.rc)
-target_link_options(VexoQuon PRIVATE -municode)
+target_link_options(VexoQuon PRIVATE -municode -Wl,-Map=$<TARGET_FILE_DIR:VexoQuon>/VexoQuon.map)
 target_link_libraries(VexoQuon PRIVATE vexo_win)
+# What ships carries no debug information; VexoQuon.debug (named in the
+# executable's debug link) and the linker map stay beside it to read crash
+# dumps with.
+get_filename_component(_vexo_bin_dir ${CMAKE_CXX_COMPILER} DIRECTORY)
+find_program(VEXO_OBJCOPY NAMES ${TOOLCHAIN_PREFIX}-objcopy HINTS ${_vexo_bin_dir})
+if(VEXO_OBJCOPY)
+  add_custom_command(TARGET VexoQuon POST_BUILD
+    COMMAND ${VEXO_OBJCOPY} --only-keep-debug $<TARGET_FILE:VexoQuon> $<TARGET_FILE_DIR:VexoQuon>/VexoQuon.debug
+    COMMAND ${VEXO_OBJCOPY} --strip-debug --add-gnu-debuglink=$<TARGET_FILE_DIR:VexoQuon>/VexoQuon.debug
+      $<TARGET_FILE:VexoQuon>
+    WORKING_DIRECTORY $<TARGET_FILE_DIR:VexoQuon>
+    COMMENT "Stripping VexoQuon.exe; its debug information goes to VexoQuon.debug")
+endif()
 set_property(SOURCE res/VexoQuon.rc APPEND PROPERTY OBJECT_DEPENDS
   ${VEXO_GENERATED_DIR}/VexoQuon.manifest ${CMAKE_SOURCE_DIR}/res/dialogs.rc ${CMAKE_SOURCE_DIR}/res/skin.rc
   ${CMAKE_SOURCE_DIR}/res/dialogs/skin.rc ${CMAKE_SOURCE_DIR}/res/dialogs/mainwnd.rc ${CMAKE_SOURCE_DIR}/res/dialogs/browser.rc)
