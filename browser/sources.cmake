@@ -2,10 +2,13 @@ set(BROWSER_PORTABLE_SOURCES
   browser/PageCommand.cpp
   browser/LoginFlow.cpp
   browser/GamePage.cpp
+  browser/ExternalLogin.cpp
 )
 set(BROWSER_WIN_SOURCES
   browser/DHtmDlgEx.cpp
   browser/LoginDlg.cpp
+  browser/QQLogin.cpp
+  browser/QQHtml.cpp
   browser/LoginBkDlg.cpp
   browser/GmWndDoc.cpp
   browser/GmWndView.cpp
