@@ -188,7 +188,8 @@ void ClearUrlCache() {
     for (;;) {
         DeleteUnlessCookie(buffer.Entry());
         size = 0;
-        reported = ReportedSize(::FindNextUrlCacheEntryW(find, nullptr, &size), size);
+        const BOOL answered = ::FindNextUrlCacheEntryW(find, nullptr, &size);  // before `size` is read
+        reported = ReportedSize(answered, size);
         if (!reported || !buffer.Resize(reported)) break;
         size = buffer.Size();
         if (!::FindNextUrlCacheEntryW(find, buffer.Entry(), &size)) {

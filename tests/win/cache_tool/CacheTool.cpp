@@ -4,7 +4,8 @@
 //
 //   cache_tool fill URL...      fetches every URL to its end (the cache and the
 //                               cookie store keep what the answers allow)
-//   cache_tool list             every URL-cache entry as JSON [{"url", "type"}]
+//   cache_tool list             every URL-cache entry as JSON [{"url", "type", "file"}]
+//   cache_tool cookies URL      the cookies this process's WinINet sends to URL
 //   cache_tool clear N          runs ClearBrowserCache on N threads at once
 //   cache_tool deltree PATH     DeleteTree(PATH); prints "1 0" or "0 <last error>"
 //   cache_tool hold PATH MS     keeps PATH open (no delete sharing) for MS ms;
@@ -89,6 +90,14 @@ int List() {
     return 0;
 }
 
+int Cookies(const wchar_t* url) {
+    wchar_t text[4096] = {};
+    DWORD size = 4096;
+    if (!::InternetGetCookieW(url, nullptr, text, &size)) text[0] = 0;
+    Out(text);
+    return 0;
+}
+
 int Clear(int threads) {
     // All started before any is waited for: the clearings overlap, as two
     // quick menu commands make them.
@@ -117,6 +126,7 @@ int wmain(int argc, wchar_t** argv) {
     const std::wstring cmd = argv[1];
     if (cmd == L"fill") return Fill(argc, argv);
     if (cmd == L"list") return List();
+    if (cmd == L"cookies" && argc >= 3) return Cookies(argv[2]);
     if (cmd == L"clear") return Clear(argc >= 3 ? _wtoi(argv[2]) : 1);
     if (cmd == L"deltree" && argc >= 3) {
         bool ok = DeleteTree(argv[2]);
