@@ -140,13 +140,15 @@ TEST_F(QQLoginTest, ACallbackWithTheLoginCookieHidesBothAndRemovesOneOwnedDialog
                                    ::GetModuleHandleW(nullptr), nullptr);
     ASSERT_TRUE(owned && other);
 
+    // No login cookie from an earlier run of this test in the process.
+    ::InternetSetCookieW(callback.c_str(), L"Pauth", L"x; expires=Thu, 01-Jan-1970 00:00:00 GMT; path=/");
     // The service's other cookies do not count.
     ASSERT_TRUE(::InternetSetCookieW(callback.c_str(), L"JSESSIONID", L"s1"));
     Complete(callback);
     PumpUntil([] { return false; }, 300);
     EXPECT_TRUE(BothVisible()) << "no login cookie yet";
 
-    ASSERT_TRUE(::InternetSetCookieW(callback.c_str(), L"Pauth", L"qq_test"));
+    ASSERT_TRUE(::InternetSetCookieW(callback.c_str(), L"Pauth", L"qq_test; path=/"));
     Complete(L"http://127.0.0.1:9/news.html?from=" + callback);
     PumpUntil([] { return false; }, 300);
     EXPECT_TRUE(BothVisible()) << "the callback text later in the URL";
