@@ -27,6 +27,7 @@ std::wstring WithCount(const wchar_t* pathAndQuery, std::uint32_t count) {
 std::wstring ClientServiceUrl(const std::wstring& p) { return Http(vexo::config::kClientHost, p); }
 std::wstring WebUrl(const std::wstring& p) { return Http(vexo::config::kWebHost, p); }
 std::wstring LoginServiceUrl(const std::wstring& p) { return Http(vexo::config::kLoginHost, p); }
+std::wstring QQAuthorizeUrl() { return std::wstring(L"https://") + vexo::config::kQQAuthHost + L"/oauth2.0/authorize"; }
 
 std::wstring WebHomePageUrl() { return WebUrl(L"/"); }
 std::wstring LoginPageUrl() { return WebUrl(L"/quon/client/v2/index.html?cid=4224"); }

@@ -12,6 +12,8 @@ inline constexpr std::size_t kMaxAddress = 511;
 std::wstring ClientServiceUrl(const std::wstring& pathAndQuery);
 std::wstring WebUrl(const std::wstring& pathAndQuery);
 std::wstring LoginServiceUrl(const std::wstring& pathAndQuery);
+// QQ Connect's authorization page (https), without a query.
+std::wstring QQAuthorizeUrl();
 
 std::wstring WebHomePageUrl();
 std::wstring LoginPageUrl();

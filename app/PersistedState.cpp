@@ -112,12 +112,13 @@ bool IsUpdateCheckDue() {
     return !IsUpdateDisabledToday(now.wDayOfWeek);
 }
 
-void SetCacheLimit() {
+bool SetCacheLimit() {
     HKEY key = nullptr;
-    if (::RegOpenKeyExW(HKEY_CURRENT_USER, kCacheContentKey, 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS)
-        return;
+    if (::RegOpenKeyExW(HKEY_CURRENT_USER, kCacheContentKey, 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS)
+        return false;
     DWORD limit = kCacheLimitKb;
-    ::RegSetValueExW(key, L"CacheLimit", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&limit),
-                     sizeof limit);
-    ::RegCloseKey(key);
+    const bool set = ::RegSetValueExW(key, L"CacheLimit", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&limit),
+                                      sizeof limit) == ERROR_SUCCESS;
+    const bool closed = ::RegCloseKey(key) == ERROR_SUCCESS;
+    return set && closed;
 }

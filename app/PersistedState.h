@@ -28,5 +28,6 @@ bool WriteDisableDays();
 bool IsUpdateCheckDue();
 bool IsUpdateDisabledToday(int weekday);
 
-// Browser cache limit, written only where the browser has created its key.
-void SetCacheLimit();
+// Browser cache limit (1048576 KB), written only where the browser has
+// created its key; false when the key is missing or the value was not written.
+bool SetCacheLimit();

@@ -4,14 +4,16 @@
 
 #include "app/Endpoints.h"
 #include "app/Loriq3App.h"
+#include "browser/ExternalLogin.h"
 #include "browser/LoginFlow.h"
+#include "browser/QQLogin.h"
 #include "framework/Dialog.h"
 #include "res/resource.h"
 #include "skin/SkinMessageBox.h"
 
 CLoginDlg::CLoginDlg(const std::wstring& strUrl) : CDHtmDlgEx(IDD_LOGIN_DIALOG), m_strUrl(strUrl) {}
 
-CLoginDlg::~CLoginDlg() = default;
+CLoginDlg::~CLoginDlg() = default;  // CQQLogin is complete here
 
 BOOL CLoginDlg::OnInitDialog() {
     CDHtmlDialog::OnInitDialog();
@@ -44,7 +46,10 @@ void CLoginDlg::OnNavigateComplete(IDispatch* frame, const std::wstring& url) {
 void CLoginDlg::OnBeforeNavigate2(IDispatch*, const std::wstring& url, bool& cancel) {
     switch (LoginCommandOf(url)) {
     case LoginCommand::NotACommand:
-        if (IsExternalLoginRedirect(url, LoginServiceUrl(L""))) {
+        // Only an address that is the service's redirect itself: a page whose
+        // address merely mentions it must not open a window titled as the
+        // provider's secure login.
+        if (ExternalLoginRedirectOf(url, LoginServiceUrl(L"")) != ExternalLoginKind::None) {
             OpenExternalLogin(url);
             cancel = true;
         }
@@ -68,7 +73,18 @@ void CLoginDlg::OnBeforeNavigate2(IDispatch*, const std::wstring& url, bool& can
     cancel = true;
 }
 
-void CLoginDlg::OpenExternalLogin(const std::wstring&) {}
+void CLoginDlg::OpenExternalLogin(const std::wstring& url) {
+    m_pQQLogin.reset();  // one external-account window per login page
+    m_pQQLogin = std::make_unique<CQQLogin>();
+    m_pQQLogin->m_html.m_strUrl = url;
+    if (!m_pQQLogin->m_hWnd && !m_pQQLogin->Create(IDD_QQLOGIN_DIALOG, m_hWnd)) {
+        ::OutputDebugStringW(L"VexoQuon: the external-account window could not be made\n");
+        return;
+    }
+    m_pQQLogin->SetTitle(ExternalLoginTitle(ExternalLoginRedirectOf(url, LoginServiceUrl(L""))));
+    m_pQQLogin->ShowWindow(SW_SHOW);
+    m_pQQLogin->CenterOnDesktop();
+}
 
 void CLoginDlg::OnLoadGame(const std::wstring& url) {
     LoadGameRequest request = ReadLoadGame(url);

@@ -2,12 +2,17 @@
 // in a popup above the login background (CLoginBkDlg), with the colour
 // RGB(254,254,254) keyed out so that the page's own background is see-through,
 // and acts on the login page's commands: loadgame (register the account with
-// the main window and hand the game address on), exitgame and minimize.
+// the main window and hand the game address on), exitgame and minimize. A
+// link to the QQ or Sina Weibo login opens the external-account window
+// (CQQLogin) instead, one at a time.
 #pragma once
 
+#include <memory>
 #include <string>
 
 #include "browser/DHtmDlgEx.h"
+
+class CQQLogin;
 
 class CLoginDlg : public CDHtmDlgEx {
 public:
@@ -21,6 +26,9 @@ public:
     static bool IsUserAccountControlOn();
 
     std::wstring m_strUrl;
+    // The external-account window, made anew for every redirect link; its
+    // windows go with this dialog's (it is their owner).
+    std::unique_ptr<CQQLogin> m_pQQLogin;
 
 protected:
     BOOL OnInitDialog() override;
@@ -35,8 +43,8 @@ protected:
     HRESULT OnLoginMouseUp(IHTMLElement* element);
     HRESULT OnLoginMouseMove(IHTMLElement* element);
 
-    // The login page leaves for the QQ or Sina Weibo login. The external-account
-    // window belongs here; until it exists the page just stays where it is.
+    // The login page leaves for the QQ or Sina Weibo login: the redirect is
+    // shown in an external-account window of its own, replacing an earlier one.
     virtual void OpenExternalLogin(const std::wstring& url);
 
 private:

@@ -28,11 +28,6 @@ std::wstring DuplicateLoginMessage(const std::wstring& account, const std::wstri
     return L"账号 " + account + L" 已在 " + server + L"服 登录，同一账号不能在一服重复登录";
 }
 
-bool IsExternalLoginRedirect(const std::wstring& url, const std::wstring& serviceBase) {
-    return url.find(serviceBase + L"/qzone/redirectToAuthorize.do?") != std::wstring::npos ||
-           url.find(serviceBase + L"/weibo/redirectToAuthorize.do?") != std::wstring::npos;
-}
-
 bool InReservedDragArea(int x, int y) {
     return (x >= 903 && x <= 960 && y >= 174 && y <= 218) || (x >= 881 && x <= 905 && y >= 320 && y <= 460);
 }

@@ -36,10 +36,6 @@ LoadGameRequest ReadLoadGame(const std::wstring& url);
 // The refusal text for an account already logged in on that server.
 std::wstring DuplicateLoginMessage(const std::wstring& account, const std::wstring& server);
 
-// Whether the login page is leaving for the external-login service's QQ or
-// Sina Weibo redirect; `serviceBase` is the service's address without a path.
-bool IsExternalLoginRedirect(const std::wstring& url, const std::wstring& serviceBase);
-
 // The two places of the login page (client pixels of the page dialog,
 // inclusive) that hold its own controls: pressing there never drags.
 bool InReservedDragArea(int x, int y);

@@ -3,10 +3,13 @@ set(BROWSER_PORTABLE_SOURCES
   browser/LoginFlow.cpp
   browser/GamePage.cpp
   browser/X86Entry.cpp
+  browser/ExternalLogin.cpp
 )
 set(BROWSER_WIN_SOURCES
   browser/DHtmDlgEx.cpp
   browser/LoginDlg.cpp
+  browser/QQLogin.cpp
+  browser/QQHtml.cpp
   browser/LoginBkDlg.cpp
   browser/GmWndDoc.cpp
   browser/GmWndView.cpp

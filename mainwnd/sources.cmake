@@ -1,5 +1,6 @@
 # Main game window. Portable files build natively too and carry the unit-tested logic.
 set(MAINWND_PORTABLE_SOURCES
+  mainwnd/CachePaths.cpp
   mainwnd/CommandLines.cpp
   mainwnd/HotKey.cpp
   mainwnd/TabStrip.cpp

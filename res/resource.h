@@ -36,4 +36,7 @@
 
 // Browser: the login dialogs (an empty popup; the page dialog is keyed out
 // over the background, so the template is large enough for the whole page).
+// The external-account window and its browser are made from it too: the
+// frame sizes itself, the browser follows the frame.
 #define IDD_LOGIN_DIALOG 157
+#define IDD_QQLOGIN_DIALOG IDD_LOGIN_DIALOG

@@ -33,6 +33,12 @@ add_executable(framework_demo WIN32 tests/win/framework_demo/FrameworkDemo.cpp
 target_link_options(framework_demo PRIVATE -municode)
 target_link_libraries(framework_demo PRIVATE vexo_win)
 
+# The browser cache of the test user, for the end-to-end tests (which find it
+# next to VexoQuon.exe): filled through real WinINet, cleared by the product's routine.
+add_executable(cache_tool tests/win/cache_tool/CacheTool.cpp)
+target_link_options(cache_tool PRIVATE -municode)
+target_link_libraries(cache_tool PRIVATE vexo_win)
+
 # Windows unit tests, one executable, run under Wine.
 file(GLOB WIN_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win/*.cpp)
 add_executable(win_tests ${WIN_TEST_SOURCES} tests/win/WinTests.rc)

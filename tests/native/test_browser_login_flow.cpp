@@ -87,16 +87,6 @@ TEST(LoginMessages, RefusalNamesAccountAndServer) {
     EXPECT_EQ(DuplicateLoginMessage(L"%s%n", L"%d"), L"账号 %s%n 已在 %d服 登录，同一账号不能在一服重复登录");
 }
 
-TEST(LoginMessages, ExternalRedirectsOfTheServiceOnly) {
-    const std::wstring base = L"http://passport.example:81";
-    EXPECT_TRUE(IsExternalLoginRedirect(base + L"/qzone/redirectToAuthorize.do?cid=1", base));
-    EXPECT_TRUE(IsExternalLoginRedirect(base + L"/weibo/redirectToAuthorize.do?x", base));
-    EXPECT_TRUE(IsExternalLoginRedirect(L"http://a/?next=" + base + L"/qzone/redirectToAuthorize.do?", base));
-    EXPECT_FALSE(IsExternalLoginRedirect(base + L"/qzone/redirectToAuthorize.do", base));  // no "?"
-    EXPECT_FALSE(IsExternalLoginRedirect(L"http://other/qzone/redirectToAuthorize.do?x", base));
-    EXPECT_FALSE(IsExternalLoginRedirect(base + L"/qzone/callback.do?code=1", base));
-}
-
 TEST(LoginDrag, ReservedAreasAreInclusive) {
     EXPECT_TRUE(InReservedDragArea(903, 174));
     EXPECT_TRUE(InReservedDragArea(960, 218));

@@ -27,6 +27,8 @@
 //                                             logs what the page sends it (see RunOwner)
 //   probe kill PID                            TerminateProcess (prints 1 or 0)
 //   probe enable HWND 0|1                     EnableWindow from outside (prints the previous state)
+//   probe window CLASS TITLE                  a visible top-level window of class CLASS of this
+//                                             process; prints its handle, runs until it is closed
 //   (any name but probe.exe, no arguments)   a stand-in game client: records its start in
 //                                             <exe>.started (command line, priority class)
 #include <windows.h>
@@ -401,6 +403,31 @@ int RecordClientStart() {
     return 0;
 }
 
+// Another program's window of a given class (say, a browser's HTML dialog):
+// DefWindowProc closes it on WM_CLOSE, and the process ends with it.
+int RunWindow(int argc, wchar_t** argv) {
+    if (argc < 4) return 2;
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = [](HWND h, UINT msg, WPARAM w, LPARAM l) CALLBACK -> LRESULT {
+        if (msg == WM_DESTROY) ::PostQuitMessage(0);
+        return ::DefWindowProcW(h, msg, w, l);
+    };
+    wc.hInstance = ::GetModuleHandleW(nullptr);
+    wc.hbrBackground = (HBRUSH)(COLOR_WINDOW + 1);
+    wc.lpszClassName = argv[2];
+    if (!::RegisterClassW(&wc)) return 1;
+    HWND h = ::CreateWindowExW(0, argv[2], argv[3], WS_POPUP | WS_CAPTION | WS_VISIBLE, 40, 40, 300, 200, nullptr,
+                               nullptr, wc.hInstance, nullptr);
+    if (!h) return 1;
+    Out(Hwnd(h));
+    MSG m;
+    while (::GetMessageW(&m, nullptr, 0, 0) > 0) {
+        ::TranslateMessage(&m);
+        ::DispatchMessageW(&m);
+    }
+    return 0;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -509,6 +536,7 @@ int wmain(int argc, wchar_t** argv) {
         return 0;
     }
     if (cmd == L"owner") return RunOwner(argc, argv);
+    if (cmd == L"window") return RunWindow(argc, argv);
     if (cmd == L"kill" && argc >= 3) {
         HANDLE process = ::OpenProcess(PROCESS_TERMINATE, FALSE, (DWORD)Num(argv[2]));
         BOOL ok = process && ::TerminateProcess(process, 1);

@@ -3,8 +3,9 @@
 
 One HTTP/1.1 server on 127.0.0.1 plays every host the launcher talks to:
 statistics reports, update configurations and downloads, the login page,
-the web home page, the game page, the game hall and the external-login
-service (QQ / Sina Weibo).  Every request is recorded, and a test can make
+the web home page, the game page, the game hall, the external-login
+service (QQ / Sina Weibo) with QQ Connect's and Sina Weibo's authorization
+pages, and cacheable pages and images that set cookies (for cache tests).  Every request is recorded, and a test can make
 any path misbehave (status, body, Content-Length, delay, cut, drop, chunked)
 through the Python API or the HTTP control API under /__standin/.
 
@@ -25,7 +26,8 @@ import sys
 import threading
 import time
 from http.server import BaseHTTPRequestHandler, ThreadingHTTPServer
-from urllib.parse import parse_qs
+from email.utils import formatdate
+from urllib.parse import parse_qs, quote
 
 DEFAULT_PORT = 47180
 CONTROL_PREFIX = "/__standin/"
@@ -38,6 +40,14 @@ REPORT_PATHS = {"/install.htm", "/active.htm", "/uninstall.htm", "/login.htm"}
 CONFIG_PATH = re.compile(r"^/update/Config([^/?]+)\.htm$")
 FILE_PATH = re.compile(r"^/files/([^/?]+)\.exe$")
 SAFE_HOST = re.compile(r"^(?:[A-Za-z0-9.-]+|\[[0-9A-Fa-f:.]+\])(?::\d{1,5})?$")
+
+CACHE_PATH = re.compile(r"^/cache/[A-Za-z0-9_.-]+$")
+# A 1 x 1 PNG, the body of every cached image.
+PIXEL_PNG = base64.b64decode(
+    "iVBORw0KGgoAAAANSUhEUgAAAAEAAAABCAYAAAAfFcSJAAAADUlEQVR4nGP4z8DwHwAFAAH/iZk9HQAAAABJRU5ErkJggg==")
+TLS_HANDSHAKE = b"\x16"
+QQ_CLIENT_ID = "100224224"
+WEIBO_CLIENT_ID = "2042244224"
 
 HTML_TYPE = "text/html; charset=utf-8"
 TEXT_TYPE = "text/plain; charset=utf-8"
@@ -277,6 +287,22 @@ class _Handler(BaseHTTPRequestHandler):
         except OSError:
             pass
 
+    def handle(self):
+        # An https visit sends a TLS handshake to this plain port. It cannot be
+        # answered, but it is recorded (path "(tls)"), so that a test sees that
+        # a browser went for an https address of the stand-in's hosts.
+        try:
+            first = self.connection.recv(1, socket.MSG_PEEK)
+        except OSError:
+            return
+        if first == TLS_HANDSHAKE:
+            self.platform._record({"method": "TLS", "target": "", "path": "(tls)", "query": None,
+                                   "headers": [], "peer": "%s:%d" % self.client_address[:2],
+                                   "time": time.time()})
+            self.close_connection = True
+            return
+        super().handle()
+
     def log_message(self, fmt, *args):
         if self.platform.verbose:
             sys.stderr.write("%s %s\n" % (self.address_string(), fmt % args))
@@ -334,7 +360,8 @@ class _Handler(BaseHTTPRequestHandler):
         chunked = bool(rule.get("chunked"))
         self.send_response(status)
         self.send_header("Content-Type", ctype)
-        self.send_header("Cache-Control", "no-cache")
+        if not any(name.lower() == "cache-control" for name, _ in headers):
+            self.send_header("Cache-Control", "no-cache")
         for name, value in headers:
             self.send_header(name, value)
         if isinstance(cl, int):
@@ -389,13 +416,23 @@ class _Handler(BaseHTTPRequestHandler):
         if path == "/webgame.htm":
             return 200, HTML_TYPE, render("hall.html", HOST=host), []
         if path in ("/qzone/redirectToAuthorize.do", "/weibo/redirectToAuthorize.do"):
-            return self._authorize(path.split("/")[1], host)
+            return self._redirect_to_provider(path.split("/")[1], host)
+        if path == "/oauth2.0/authorize":
+            return self._authorize("qzone", arg("redirect_uri"), arg("state"), host)
+        if path == "/oauth2/authorize":
+            return self._authorize("weibo", arg("redirect_uri"), arg("state"), host)
         if path == "/qzone/callback.do":
-            return self._callback("qq", arg("code"), host)
+            code = arg("code")
+            if code.startswith("bind_"):        # a QQ account new to the platform
+                return 302, TEXT_TYPE, b"", [("Location", "http://%s/qzone/extAutoBind.do?openid=%s"
+                                               % (host, code[len("bind_"):]))]
+            return self._callback("qq", code, host)
         if path == "/weibo/callback.do":
             return self._callback("weibo", arg("code"), host)
         if path == "/qzone/extAutoBind.do":
             return self._callback("qq", "autobind", host)
+        if CACHE_PATH.match(path):
+            return self._cacheable(path, arg("cookie"))
         return _not_found()
 
     def _config(self, name, host):
@@ -406,18 +443,54 @@ class _Handler(BaseHTTPRequestHandler):
         text = "[VerKey]\r\n%s=%s\r\nUpdAddr=%s\r\n" % (name, pub["key"], addr)
         return 200, TEXT_TYPE, text.encode("utf-8"), []
 
-    def _authorize(self, service, host):
+    def _redirect_to_provider(self, service, host):
+        """The service sends the browser to the provider's OAuth 2.0 page, with
+        its own callback as redirect_uri; QQ Connect's page is https."""
         state = secrets.token_hex(4)
         if service == "qzone":
-            title, allow = "QQ登录授权", "/qzone/callback.do?code=%s" % secrets.token_hex(6)
-            deny, bind_style = "/qzone/callback.do?code=", ""
+            target = "https://%s/oauth2.0/authorize?response_type=code&client_id=%s&redirect_uri=%s&state=%s" % (
+                host, QQ_CLIENT_ID, quote("http://%s/qzone/callback.do" % host, safe=""), state)
         else:
-            title = "新浪微博登录授权"
-            allow = "/weibo/callback.do?state=%s&code=%s" % (state, secrets.token_hex(6))
-            deny, bind_style = "/weibo/callback.do?state=%s&code=" % state, "display:none"
-        page = render("authorize.html", HOST=host, TITLE=title, ALLOW=allow, DENY=deny,
+            target = "http://%s/oauth2/authorize?client_id=%s&response_type=code&redirect_uri=%s&state=%s" % (
+                host, WEIBO_CLIENT_ID, quote("http://%s/weibo/callback.do" % host, safe=""), state)
+        session = "JSESSIONID=%s; path=/" % secrets.token_hex(8)
+        return 302, TEXT_TYPE, b"", [("Location", target), ("Set-Cookie", session)]
+
+    def _authorize(self, service, redirect_uri, state, host):
+        """The provider's authorization page (played over plain http: the
+        stand-in has no TLS), leading back to the service's callback."""
+        callback = {"qzone": "/qzone/callback.do", "weibo": "/weibo/callback.do"}[service]
+        if redirect_uri != "http://%s%s" % (host, callback) or not re.match(r"^[0-9a-f]{1,32}$", state):
+            return 400, TEXT_TYPE, b"bad redirect_uri or state", []
+        if service == "qzone":
+            title, bind_style = "QQ登录授权", ""
+            allow = "%s?code=%s&state=%s" % (callback, secrets.token_hex(6), state)
+            deny = "%s?code=&state=%s" % (callback, state)
+            bind = "%s?code=bind_%s&state=%s" % (callback, secrets.token_hex(6), state)
+        else:
+            title, bind_style = "新浪微博登录授权", "display:none"
+            allow = "%s?state=%s&code=%s" % (callback, state, secrets.token_hex(6))
+            deny = "%s?state=%s&code=" % (callback, state)
+            bind = deny
+        page = render("authorize.html", HOST=host, TITLE=title, ALLOW=allow, DENY=deny, BIND=bind,
                       BIND_STYLE=bind_style)
         return 200, HTML_TYPE, page, []
+
+    def _cacheable(self, path, cookie):
+        """A page or image the browser keeps in its cache; with ?cookie=NAME it
+        also sets a persistent cookie NAME (stored beside the cache)."""
+        if path.endswith(".png"):
+            ctype, body = "image/png", PIXEL_PNG
+        else:
+            ctype = HTML_TYPE
+            body = ("<!DOCTYPE html><html><head><meta charset=\"utf-8\"><title>%s</title></head>"
+                    "<body>%s</body></html>" % (html.escape(path), html.escape(path))).encode("utf-8")
+        headers = [("Cache-Control", "max-age=86400"),
+                   ("Last-Modified", "Mon, 01 Jan 2024 00:00:00 GMT")]
+        if cookie and re.match(r"^[A-Za-z0-9_]{1,32}$", cookie):
+            expires = formatdate(time.time() + 365 * 86400, usegmt=True)
+            headers.append(("Set-Cookie", "%s=1; expires=%s; path=/" % (cookie, expires)))
+        return 200, ctype, body, headers
 
     def _callback(self, provider, code, host):
         if not code:

@@ -224,22 +224,72 @@ def test_game_hall_and_portal_pages(server):
     assert get(server, "/favicon.ico")[0] == 404
 
 
+def follow_to_authorization(server, service):
+    """The service's redirect, then the provider's page (played over http)."""
+    host = "127.0.0.1:%d" % server.port
+    status, headers, _ = raw_get(server.port, "/%s/redirectToAuthorize.do?cid=4224&game=quon" % service)
+    assert status == 302 and headers["set-cookie"].startswith("JSESSIONID=")
+    location = headers["location"]
+    if service == "qzone":
+        assert location.startswith("https://%s/oauth2.0/authorize?response_type=code&client_id=" % host)
+        assert "&redirect_uri=http%%3A%%2F%%2F%s%%2Fqzone%%2Fcallback.do&state=" % host.replace(":", "%3A") in location
+    else:
+        assert location.startswith("http://%s/oauth2/authorize?client_id=" % host)
+        assert "redirect_uri=http%%3A%%2F%%2F%s%%2Fweibo%%2Fcallback.do" % host.replace(":", "%3A") in location
+    target = "/" + location.split("://", 1)[1].partition("/")[2]
+    status, _, body = get(server, target)
+    assert status == 200
+    return body.decode("utf-8")
+
+
+def link(page, anchor):
+    start = page.index('href="', page.index('id="%s"' % anchor)) + 6
+    return page[start:page.index('"', start)].replace("&amp;", "&")
+
+
 @pytest.mark.parametrize("service", ["qzone", "weibo"])
 def test_external_login_sets_pauth(server, service):
-    page = get(server, "/%s/redirectToAuthorize.do?cid=4224" % service)[2].decode("utf-8")
+    page = follow_to_authorization(server, service)
     assert "授权并登录" in page
-    start = page.index('href="', page.index('id="allow"')) + 6
-    link = page[start:page.index('"', start)].replace("&amp;", "&")
     prefix = {"qzone": "/qzone/callback.do?code=", "weibo": "/weibo/callback.do?state"}[service]
-    assert link.startswith("http://127.0.0.1:%d%s" % (server.port, prefix))
-    status, headers, _ = get(server, link[len(server.url):])
+    allow = link(page, "allow")
+    assert allow.startswith("http://127.0.0.1:%d%s" % (server.port, prefix))
+    status, headers, _ = get(server, allow[len(server.url):])
     assert status == 200 and headers["Set-Cookie"].startswith("Pauth=")
     assert headers["Set-Cookie"].endswith("; path=/")
+    # Refused at the provider: back at the callback without a code, no cookie.
+    deny = link(page, "deny")
+    assert deny.startswith("http://127.0.0.1:%d%s" % (server.port, prefix))
+    assert get(server, deny[len(server.url):])[1].get("Set-Cookie") is None
 
 
-def test_autobind_sets_pauth_and_denied_callback_does_not(server):
+def test_qq_auto_bind_sets_pauth_and_bad_authorizations_are_refused(server):
+    bind = link(follow_to_authorization(server, "qzone"), "bind")
+    status, headers, _ = raw_get(server.port, bind[len(server.url):])
+    assert status == 302 and headers["location"].startswith(server.url + "/qzone/extAutoBind.do?openid=")
     assert get(server, "/qzone/extAutoBind.do")[1]["Set-Cookie"].startswith("Pauth=")
     assert get(server, "/qzone/callback.do?code=")[1].get("Set-Cookie") is None
+    assert get(server, "/oauth2.0/authorize?redirect_uri=http%3A%2F%2Fevil%2F&state=1")[0] == 400
+    assert get(server, "/oauth2/authorize?state=1")[0] == 400
+
+
+def test_an_https_visit_is_recorded(server):
+    with socket.create_connection(("127.0.0.1", server.port), timeout=5) as s:
+        s.sendall(b"\x16\x03\x01\x00\x05hello")
+        assert s.recv(100) == b""
+    recs = server.wait_for_request("(tls)")
+    assert [r["method"] for r in recs] == ["TLS"]
+
+
+def test_cacheable_pages_and_images_set_persistent_cookies(server):
+    status, headers, body = raw_get(server.port, "/cache/page1.html?cookie=keep1")
+    assert status == 200 and headers["cache-control"] == "max-age=86400" and b"<html>" in body
+    assert headers["set-cookie"].startswith("keep1=1; expires=") and headers["set-cookie"].endswith("; path=/")
+    status, headers, body = raw_get(server.port, "/cache/pixel.png")
+    assert status == 200 and headers["content-type"] == "image/png" and body.startswith(b"\x89PNG")
+    assert "set-cookie" not in headers
+    assert "set-cookie" not in raw_get(server.port, "/cache/a.html?cookie=bad;name")[1]
+    assert raw_get(server.port, "/cache/../x")[0] == 404
 
 
 # -- stopping ---------------------------------------------------------------------
