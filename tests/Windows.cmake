@@ -101,3 +101,10 @@ add_executable(crash_probe tests/win/crash_probe/CrashProbe.cpp)
 target_link_options(crash_probe PRIVATE -municode)
 target_link_libraries(crash_probe PRIVATE vexo_win)
 add_dependencies(win_tests crash_probe)
+
+# ---- Benchmark programs (tools/bench/) ----------------------------------------
+add_executable(bench_yardstick WIN32 tools/bench/Yardstick.cpp)
+target_link_options(bench_yardstick PRIVATE -municode)
+add_executable(launch_timer tools/bench/LaunchTimer.cpp)
+target_compile_definitions(launch_timer PRIVATE ${VEXO_WIN_DEFINITIONS})
+target_link_options(launch_timer PRIVATE -municode)

@@ -170,7 +170,11 @@ class WineSession:
         return p.returncode
 
     def probe(self, *args, timeout=60):
-        r = subprocess.run(["wine", self.probe_exe, *[str(a) for a in args]], env=self.env,
+        return self.program(self.probe_exe, *args, timeout=timeout)
+
+    def program(self, exe, *args, timeout=60):
+        """What a console program run in the prefix prints."""
+        r = subprocess.run(["wine", exe, *[str(a) for a in args]], env=self.env,
                            stdin=subprocess.DEVNULL, capture_output=True, timeout=timeout)
         return r.stdout.decode("utf-8", errors="replace").strip()
 
