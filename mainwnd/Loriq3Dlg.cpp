@@ -38,7 +38,7 @@ int g_lastWidth = -1;
 // key state. The key is always passed on.
 LRESULT CALLBACK KeyboardHookProc(int code, WPARAM wParam, LPARAM lParam) {
     CLoriq3Dlg* dlg = g_pMainDlg;
-    if (code == HC_ACTION && dlg && !dlg->pages.empty() && (wParam == WM_KEYDOWN || wParam == WM_SYSKEYDOWN)) {
+    if (code == HC_ACTION && dlg && dlg->PageCount() > 0 && (wParam == WM_KEYDOWN || wParam == WM_SYSKEYDOWN)) {
         const auto* key = reinterpret_cast<const KBDLLHOOKSTRUCT*>(lParam);
         auto down = [](int vk) { return (::GetAsyncKeyState(vk) & 0x8000) != 0; };
         int modifiers = CurrentModifiers(down(VK_CONTROL), down(VK_SHIFT), down(VK_MENU));
@@ -60,14 +60,14 @@ POINT ClientPoint(HWND hwnd, LPARAM lParam, bool screen) {
 
 }  // namespace
 
-CLoriq3Dlg::CLoriq3Dlg(HWND parent) : CDlgEx(IDD_LORIQ3_DIALOG, parent) {}
+CLoriq3Dlg::CLoriq3Dlg(HWND parent)
+    : CDlgEx(IDD_LORIQ3_DIALOG, parent), m_pages([](PageRegistry::Process p) { ::CloseHandle(p); }) {}
 
 CLoriq3Dlg::~CLoriq3Dlg() {
     if (m_tabImages) ImageList_Destroy(m_tabImages);
     if (m_closeImages) ImageList_Destroy(m_closeImages);
     if (m_hIcon) ::DestroyIcon(m_hIcon);
     if (m_hSmallIcon) ::DestroyIcon(m_hSmallIcon);
-    if (pendingPageProcess) ::CloseHandle(pendingPageProcess);
     if (g_hKeyboardHook) {
         ::UnhookWindowsHookEx(g_hKeyboardHook);
         g_hKeyboardHook = nullptr;
@@ -193,17 +193,16 @@ void CLoriq3Dlg::ActivateTip(bool on, const std::wstring& text) {
 }
 
 void CLoriq3Dlg::LaunchPageProcess() {
-    HANDLE process = StartProcessKeepHandle(
-        PageProcessCommandLine(ExePath(), WindowHandleNumber(m_hWnd), (int)pages.size()));
-    if (pendingPageProcess) ::CloseHandle(pendingPageProcess);
-    pendingPageProcess = process;
+    HANDLE process = StartProcessKeepHandle(PageProcessCommandLine(ExePath(), WindowHandleNumber(m_hWnd), PageCount()));
+    if (!process) OutputDebugStringW(L"VexoQuon: the page process did not start\n");
+    m_pages.SetPendingProcess(process);
 }
 
 void CLoriq3Dlg::LoadHotKeys() {
     bossKey = ReadBossKey();
     switchKey = ReadSwitchKey();
-    for (HWND page : pages) ::PostMessageW(page, UM_PAGE_RELOAD_HOTKEYS, 0, 0);
-    if (hallWindow) ::PostMessageW(hallWindow, UM_PAGE_RELOAD_HOTKEYS, 0, 0);
+    for (HWND page : PageFrames()) ::PostMessageW(page, UM_PAGE_RELOAD_HOTKEYS, 0, 0);
+    if (HallWindow()) ::PostMessageW(HallWindow(), UM_PAGE_RELOAD_HOTKEYS, 0, 0);
     soundKey = ReadSoundKey();
 }
 
@@ -249,17 +248,17 @@ void CLoriq3Dlg::OnTrayNotify(LPARAM mouseMessage) {
 }
 
 void CLoriq3Dlg::SwitchToNextTab() {
-    if (pages.empty() || !IsWindowVisible() || ::IsIconic(m_hWnd)) return;
-    if (pages.size() > 1 && !HallVisible()) {
-        RepaintTab(currentTab);
-        currentTab = (currentTab + 1) % (int)pages.size();
-        RepaintTab(currentTab);
+    if (m_pages.Empty() || !IsWindowVisible() || ::IsIconic(m_hWnd)) return;
+    if (PageCount() > 1 && !HallVisible()) {
+        RepaintTab(CurrentTab());
+        m_pages.SelectNext();
+        RepaintTab(CurrentTab());
     }
-    if (currentTab >= 0 && currentTab < (int)pages.size()) ShowPage(pages[currentTab]);
+    ShowPage(CurrentPage());
 }
 
 void CLoriq3Dlg::ShowPage(HWND frame) {
-    for (HWND page : pages) {
+    for (HWND page : PageFrames()) {
         if (page != frame) {
             ::ShowWindow(page, SW_HIDE);
             continue;
@@ -270,8 +269,18 @@ void CLoriq3Dlg::ShowPage(HWND frame) {
         ::MoveWindow(page, area.left, area.top, area.Width(), area.Height(), FALSE);
         ::ShowWindow(page, SW_SHOW);
         ::SetForegroundWindow(page);
-        if (HallVisible()) ::ShowWindow(hallWindow, SW_HIDE);
+        if (HallVisible()) ::ShowWindow(HallWindow(), SW_HIDE);
     }
+}
+
+std::vector<HWND> CLoriq3Dlg::PageFrames() const {
+    std::vector<HWND> frames;
+    for (void* frame : m_pages.Frames()) frames.push_back(static_cast<HWND>(frame));
+    return frames;
+}
+
+void CLoriq3Dlg::HideAllPages() {
+    for (HWND page : PageFrames()) ::ShowWindow(page, SW_HIDE);
 }
 
 void CLoriq3Dlg::RepaintRect(int left, int top, int right, int bottom) {
@@ -324,32 +333,25 @@ LRESULT CLoriq3Dlg::OnCopyData(const COPYDATASTRUCT* cds) {
         while (n < maxChars && text[n]) ++n;
         title.assign(text, n);
     }
-    for (const std::wstring& open : titles)
-        if (open == title) return FALSE;
-    titles.push_back(title);
-    StartLoginReport(AccountIdOfTitle(title), (int)titles.size());
+    if (!m_pages.AcceptTitle(title)) return FALSE;
+    StartLoginReport(AccountIdOfTitle(title), m_pages.TitleCount());
     return TRUE;
 }
 
 LRESULT CLoriq3Dlg::OnRegisterPage(HWND frame, LPARAM kind) {
-    if (pages.empty()) {
+    if (m_pages.Empty()) {
         if (!m_bMaximized) OnBtnMax();
         AddTrayIcon();
         ::SetTimer(m_hWnd, kMuteTimer, kMuteTimerMs, nullptr);
     }
     if (kind != 0) {
-        hallWindow = frame;
+        m_pages.SetHall(frame);
         return 0;
     }
-    for (HWND page : pages) ::ShowWindow(page, SW_HIDE);
-    if (hallWindow && ::IsWindow(hallWindow)) ::ShowWindow(hallWindow, SW_HIDE);
-    pages.push_back(frame);
-    currentTab = (int)pages.size() - 1;
-    if (pendingPageProcess) {
-        ::CloseHandle(pendingPageProcess);
-        pendingPageProcess = nullptr;
-    }
-    Rect strip = StripRepaintRect((int)pages.size());
+    HideAllPages();
+    if (HallWindow() && ::IsWindow(HallWindow())) ::ShowWindow(HallWindow(), SW_HIDE);
+    m_pages.RegisterPage(frame);
+    Rect strip = StripRepaintRect(PageCount());
     RepaintRect(strip.left, strip.top, strip.right, strip.bottom);
     return 0;
 }
@@ -357,7 +359,7 @@ LRESULT CLoriq3Dlg::OnRegisterPage(HWND frame, LPARAM kind) {
 void CLoriq3Dlg::OnAddLogin(WPARAM where) {
     if (where == 1) {
         // The limit counts registered pages; one still at its login is not counted.
-        if (pages.size() >= 3)
+        if (m_pages.Full())
             SkinMessageBox(nullptr, L"当前窗体只支持3个游戏页", L"VexoQuon", 0);
         else
             LaunchPageProcess();
@@ -369,44 +371,36 @@ void CLoriq3Dlg::OnAddLogin(WPARAM where) {
 // ---- tabs -----------------------------------------------------------------
 
 void CLoriq3Dlg::CloseTab(int i) {
-    if (i < 0 || i >= (int)pages.size()) return;
-    if (pages.size() < 2) {
+    if (!m_pages.IsValidIndex(i)) return;
+    if (PageCount() < 2) {
         RepaintCloseBox(i);
         hotTab = hotPart = -1;
         OnCancel();
         return;
     }
-    std::wstring title = i < (int)titles.size() ? titles[i] : std::wstring();
-    std::wstring question = L"确定要退出账号：" + title + L" ?";
+    std::wstring question = L"确定要退出账号：" + m_pages.TitleAt(i) + L" ?";
     if (SkinMessageBox(m_hWnd, question.c_str(), L"VexoQuon", 4) != IDYES) {
         RepaintTab(i);
         hotTab = hotPart = -1;
         return;
     }
-    HWND removed = pages[i];
-    pages.erase(pages.begin() + i);
-    if (i < (int)titles.size()) titles.erase(titles.begin() + i);
-    if (i >= (int)pages.size()) i = (int)pages.size() - 1;
-    ShowPage(pages[i]);
-    currentTab = i;
+    HWND removed = static_cast<HWND>(m_pages.Close(i));
+    ShowPage(CurrentPage());
     ::SetParent(removed, nullptr);
     ::PostMessageW(removed, WM_SYSCOMMAND, SC_CLOSE, 0);
     hotTab = hotPart = -1;
-    Rect strip = StripAfterCloseRect((int)pages.size());
+    Rect strip = StripAfterCloseRect(PageCount());
     RepaintRect(strip.left, strip.top, strip.right, strip.bottom);
 }
 
 void CLoriq3Dlg::ExitAll() {
-    if (pendingPageProcess) {
-        ::TerminateProcess(pendingPageProcess, 0);
-        ::CloseHandle(pendingPageProcess);
-        pendingPageProcess = nullptr;
-    }
+    if (PendingPageProcess()) ::TerminateProcess(PendingPageProcess(), 0);
+    m_pages.ClosePendingProcess();
     if (g_hKeyboardHook) {
         ::UnhookWindowsHookEx(g_hKeyboardHook);
         g_hKeyboardHook = nullptr;
     }
-    for (HWND page : pages) {
+    for (HWND page : PageFrames()) {
         ::SetParent(page, nullptr);
         ::ShowWindow(page, SW_HIDE);
         ::PostMessageW(page, WM_SYSCOMMAND, SC_CLOSE, 0);
@@ -452,8 +446,8 @@ BOOL CLoriq3Dlg::OnEraseBkgnd(HDC hdc) {
         ::GetTextExtentPoint32W(mem.Get(), s.c_str(), (int)s.size(), &size);
         return (int)size.cx;
     };
-    for (int i = 0; i < (int)pages.size(); ++i) {
-        int frame = i == currentTab ? 2 : i == hotTab ? 1 : 0;
+    for (int i = 0; i < PageCount(); ++i) {
+        int frame = i == CurrentTab() ? 2 : i == hotTab ? 1 : 0;
         Rect tab = TabImageRect(i);
         if (m_tabImages)
             ImageList_DrawEx(m_tabImages, frame, mem.Get(), tab.left, tab.top, tab.Width(), tab.Height(), CLR_NONE,
@@ -463,11 +457,9 @@ BOOL CLoriq3Dlg::OnEraseBkgnd(HDC hdc) {
             ImageList_DrawEx(m_closeImages, hotPart, mem.Get(), box.left, box.top, box.Width(), box.Height(),
                              CLR_NONE, CLR_NONE, ILD_TRANSPARENT);
         }
-        if (i < (int)titles.size()) {
-            std::wstring text = DisplayTitle(titles[i], measure);
-            RECT tr = ToRECT(TabTextRect(i));
-            ::DrawTextW(mem.Get(), text.c_str(), (int)text.size(), &tr, DT_SINGLELINE | DT_NOPREFIX);
-        }
+        std::wstring text = DisplayTitle(m_pages.TitleAt(i), measure);
+        RECT tr = ToRECT(TabTextRect(i));
+        ::DrawTextW(mem.Get(), text.c_str(), (int)text.size(), &tr, DT_SINGLELINE | DT_NOPREFIX);
     }
     ::BitBlt(hdc, 0, 0, w, h, mem.Get(), 0, 0, SRCCOPY);
     return TRUE;
@@ -492,10 +484,10 @@ LRESULT CLoriq3Dlg::OnNcHitTest(LPARAM lParam) {
     LRESULT hit = CDlgEx::OnNcHitTest(screen);
     POINT pt = screen;
     ::ScreenToClient(m_hWnd, &pt);
-    if (InHitZone(pt.x, pt.y, (int)pages.size())) {
+    if (InHitZone(pt.x, pt.y, PageCount())) {
         int i = TabIndexAt(pt.x);
         if (!tipActive)
-            ActivateTip(true, i < (int)titles.size() ? titles[i] : std::wstring());
+            ActivateTip(true, m_pages.TitleAt(i));
         else if (i != hotTab)
             ActivateTip(false);
         int part = 0;
@@ -531,15 +523,14 @@ LRESULT CLoriq3Dlg::OnNcHitTest(LPARAM lParam) {
 
 void CLoriq3Dlg::OnTabButtonDown(POINT pt) {
     int i = TabIndexAt(pt.x);
-    if (i < 0 || i >= (int)pages.size()) return;
-    if (i != currentTab) {
-        int old = currentTab;
-        currentTab = i;
-        ShowPage(pages[i]);
+    if (!m_pages.IsValidIndex(i)) return;
+    int old = CurrentTab();
+    if (m_pages.Select(i)) {
+        ShowPage(Page(i));
         RepaintTab(old);
         RepaintTab(i);
     } else if (HallVisible()) {
-        ShowPage(pages[i]);
+        ShowPage(Page(i));
     }
     if (InCloseBox(i, pt.x, pt.y)) {
         hotTab = i;
@@ -565,8 +556,7 @@ void CLoriq3Dlg::OnMouseLeave(bool client) {
 
 LRESULT CLoriq3Dlg::OnSize(UINT type, int cx, int cy) {
     Rect area = PageArea(cx, cy);
-    HWND shown = HallVisible() ? hallWindow
-                 : (currentTab >= 0 && currentTab < (int)pages.size()) ? pages[currentTab] : nullptr;
+    HWND shown = HallVisible() ? HallWindow() : CurrentPage();
     if (shown) ::MoveWindow(shown, area.left, area.top, area.Width(), area.Height(), FALSE);
 
     CDlgEx::OnSize(type, cx, cy);
@@ -598,8 +588,8 @@ void CLoriq3Dlg::PlaceCaptionControls(int cx) {
 }
 
 void CLoriq3Dlg::OnWindowPosChanging(WINDOWPOS* pos) {
-    if (pages.empty() || (pos->flags & SWP_NOSIZE) || ::IsIconic(m_hWnd)) return;
-    int minWidth = MinWindowWidth((int)pages.size());
+    if (m_pages.Empty() || (pos->flags & SWP_NOSIZE) || ::IsIconic(m_hWnd)) return;
+    int minWidth = MinWindowWidth(PageCount());
     if (pos->cx < minWidth) pos->cx = minWidth;
     if (pos->cy < kMinWindowHeight) pos->cy = kMinWindowHeight;
 }
@@ -608,13 +598,13 @@ void CLoriq3Dlg::OnWindowPosChanging(WINDOWPOS* pos) {
 
 void CLoriq3Dlg::OnTimer(UINT_PTR id) {
     if (id != kMuteTimer) return;
-    for (HWND page : pages) ::PostMessageW(page, UM_SET_MUTE, (WPARAM)muted, 0);
+    for (HWND page : PageFrames()) ::PostMessageW(page, UM_SET_MUTE, (WPARAM)muted, 0);
     if (muted != g_shownMuted) {
         g_shownMuted = muted;
         SetButtonImage(m_btnSound, muted ? IDB_SOUND_OFF : IDB_SOUND_ON);
         ::InvalidateRect(m_btnSound.m_hWnd, nullptr, TRUE);
     }
-    int visible = hallWindow && ::IsWindowVisible(hallWindow) ? 1 : 0;
+    int visible = HallWindow() && ::IsWindowVisible(HallWindow()) ? 1 : 0;
     if (hallShown != visible) {
         hallShown = visible;
         SetButtonImage(m_btnHall, visible ? IDB_HALL_SHOWN : IDB_HALL_HIDDEN);
@@ -635,32 +625,31 @@ BOOL CLoriq3Dlg::PreTranslateMessage(MSG* msg) {
     if (m == WM_SYSCOMMAND && (msg->wParam & 0xFFF0) == SC_CLOSE) {
         if (msg->lParam == SELF_POSTED_MARKER) {
             // A page process gave up its login.
-            if (pages.empty()) {
+            if (m_pages.Empty()) {
                 ExitAll();
                 return TRUE;
             }
-            if (pendingPageProcess) {
-                ::CloseHandle(pendingPageProcess);
-                pendingPageProcess = nullptr;
+            if (PendingPageProcess()) {
+                m_pages.ClosePendingProcess();
                 return TRUE;
             }
-        } else if (msg->lParam == 0 && pages.empty()) {
-            if (pendingPageProcess) ::TerminateProcess(pendingPageProcess, 0);
+        } else if (msg->lParam == 0 && m_pages.Empty()) {
+            if (PendingPageProcess()) ::TerminateProcess(PendingPageProcess(), 0);
             ExitAll();
             return TRUE;
         }
     }
     bool ctrlD = m == WM_CHAR && LOWORD(msg->wParam) == 4 && HIWORD(msg->lParam) == 0x0020;
-    bool f5 = m == WM_KEYDOWN && msg->wParam == VK_F5 && !pages.empty();
+    bool f5 = m == WM_KEYDOWN && msg->wParam == VK_F5 && !m_pages.Empty();
     if (ctrlD || f5) {
-        HWND current = currentTab >= 0 && currentTab < (int)pages.size() ? pages[currentTab] : nullptr;
+        HWND current = CurrentPage();
         if (current && ::IsWindowVisible(current))
             ::PostMessageW(current, m, msg->wParam, msg->lParam);
         else if (HallVisible())
-            ::PostMessageW(hallWindow, m, msg->wParam, msg->lParam);
+            ::PostMessageW(HallWindow(), m, msg->wParam, msg->lParam);
         return TRUE;
     }
-    if (m == WM_SYSCOMMAND && (msg->wParam & 0xFFF0) == SC_RESTORE && pages.empty())
+    if (m == WM_SYSCOMMAND && (msg->wParam & 0xFFF0) == SC_RESTORE && m_pages.Empty())
         ::ShowWindow(m_hWnd, SW_RESTORE);
     if (m_tooltip && m >= WM_MOUSEFIRST && m <= WM_MOUSELAST)
         ::SendMessageW(m_tooltip, TTM_RELAYEVENT, 0, (LPARAM)msg);
@@ -698,7 +687,7 @@ LRESULT CLoriq3Dlg::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_LBUTTONDOWN:
     case WM_NCLBUTTONDOWN: {
         POINT pt = ClientPoint(m_hWnd, lParam, msg == WM_NCLBUTTONDOWN);
-        if (InHitZone(pt.x, pt.y, (int)pages.size())) {
+        if (InHitZone(pt.x, pt.y, PageCount())) {
             OnTabButtonDown(pt);
             return 0;
         }
@@ -710,7 +699,7 @@ LRESULT CLoriq3Dlg::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_NCMBUTTONUP: {
         bool screen = msg == WM_NCLBUTTONUP || msg == WM_NCMBUTTONUP;
         POINT pt = ClientPoint(m_hWnd, lParam, screen);
-        if (InHitZone(pt.x, pt.y, (int)pages.size())) {
+        if (InHitZone(pt.x, pt.y, PageCount())) {
             OnTabButtonUp(pt, msg == WM_MBUTTONUP || msg == WM_NCMBUTTONUP);
             return 0;
         }
@@ -719,7 +708,7 @@ LRESULT CLoriq3Dlg::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_LBUTTONDBLCLK:
     case WM_NCLBUTTONDBLCLK: {
         POINT pt = ClientPoint(m_hWnd, lParam, msg == WM_NCLBUTTONDBLCLK);
-        if (InHitZone(pt.x, pt.y, (int)pages.size())) return 0;
+        if (InHitZone(pt.x, pt.y, PageCount())) return 0;
         break;
     }
     case WM_MOUSELEAVE:
@@ -734,9 +723,9 @@ LRESULT CLoriq3Dlg::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
         OnWindowPosChanging(reinterpret_cast<WINDOWPOS*>(lParam));
         break;
     case WM_GETMINMAXINFO:
-        if (!pages.empty()) {
+        if (!m_pages.Empty()) {
             auto* info = reinterpret_cast<MINMAXINFO*>(lParam);
-            info->ptMinTrackSize.x = MinWindowWidth((int)pages.size());
+            info->ptMinTrackSize.x = MinWindowWidth(PageCount());
             info->ptMinTrackSize.y = kMinWindowHeight;
         }
         break;

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "mainwnd/PageRegistry.h"
 #include "skin/BtnEx.h"
 #include "skin/DlgEx.h"
 #include "skin/StaticEx.h"
@@ -28,6 +29,14 @@ public:
 
     BOOL PreTranslateMessage(MSG* msg) override;
 
+    int PageCount() const { return m_pages.Count(); }
+    HWND Page(int i) const { return static_cast<HWND>(m_pages.FrameAt(i)); }
+    HWND CurrentPage() const { return static_cast<HWND>(m_pages.CurrentFrame()); }
+    int CurrentTab() const { return m_pages.Current(); }
+    HWND HallWindow() const { return static_cast<HWND>(m_pages.Hall()); }
+    HANDLE PendingPageProcess() const { return m_pages.PendingProcess(); }
+    std::vector<HWND> PageFrames() const;
+
     HICON m_hIcon = nullptr;
     HICON m_hSmallIcon = nullptr;
     CBtnEx m_btnHide;
@@ -38,13 +47,11 @@ public:
     int muted = 0;
     int hallShown = 0;
     OSVERSIONINFOW m_osvi{};
-    HWND hallWindow = nullptr;
-    HANDLE pendingPageProcess = nullptr;
-    std::vector<HWND> pages;
-    std::vector<std::wstring> titles;
+    // The tabs: page frames and titles in tab order, the current tab, the
+    // hall's frame and the page process that has not registered yet.
+    PageRegistry m_pages;
     HIMAGELIST m_tabImages = nullptr;
     HIMAGELIST m_closeImages = nullptr;
-    int currentTab = 0;
     int hotTab = -1;
     int hotPart = -1;
     int tipActive = 0;
@@ -85,7 +92,11 @@ private:
     void OnTimer(UINT_PTR id);
     void OnPaintIconic();
 
-    bool HallVisible() const { return hallWindow && ::IsWindow(hallWindow) && ::IsWindowVisible(hallWindow); }
+    bool HallVisible() const {
+        HWND hall = HallWindow();
+        return hall && ::IsWindow(hall) && ::IsWindowVisible(hall);
+    }
+    void HideAllPages();
     bool m_bTrayIconAdded = false;
 };
 

@@ -2,6 +2,7 @@
 set(MAINWND_PORTABLE_SOURCES
   mainwnd/CommandLines.cpp
   mainwnd/HotKey.cpp
+  mainwnd/PageRegistry.cpp
   mainwnd/TabStrip.cpp
 )
 set(MAINWND_WIN_SOURCES
