@@ -22,8 +22,6 @@ CLoriq3Dlg* g_pMainDlg = nullptr;
 
 namespace {
 
-constexpr UINT_PTR kMuteTimer = 3;
-constexpr UINT kMuteTimerMs = 400;
 constexpr UINT kTrayIconId = 1;
 
 HHOOK g_hKeyboardHook = nullptr;
@@ -50,8 +48,6 @@ LRESULT CALLBACK KeyboardHookProc(int code, WPARAM wParam, LPARAM lParam) {
     return ::CallNextHookEx(g_hKeyboardHook, code, wParam, lParam);
 }
 
-RECT ToRECT(const Rect& r) { return RECT{r.left, r.top, r.right, r.bottom}; }
-
 POINT ClientPoint(HWND hwnd, LPARAM lParam, bool screen) {
     POINT pt{(short)LOWORD(lParam), (short)HIWORD(lParam)};
     if (screen) ::ScreenToClient(hwnd, &pt);
@@ -64,8 +60,6 @@ CLoriq3Dlg::CLoriq3Dlg(HWND parent)
     : CDlgEx(IDD_LORIQ3_DIALOG, parent), m_pages([](PageRegistry::Process p) { ::CloseHandle(p); }) {}
 
 CLoriq3Dlg::~CLoriq3Dlg() {
-    if (m_tabImages) ImageList_Destroy(m_tabImages);
-    if (m_closeImages) ImageList_Destroy(m_closeImages);
     if (m_hIcon) ::DestroyIcon(m_hIcon);
     if (m_hSmallIcon) ::DestroyIcon(m_hSmallIcon);
     if (g_hKeyboardHook) {
@@ -139,57 +133,13 @@ void CLoriq3Dlg::SetUpSkin() {
     m_lblAddAccount.m_bHandCursor = TRUE;
     m_lblAddAccount.m_bUnderline = TRUE;
 
-    m_tabImages = LoadStrip(IDB_TABS, 3);
-    m_closeImages = LoadStrip(IDB_TAB_CLOSE, 3);
-    CreateTooltip();
+    m_tabStrip.Create(m_hWnd);
 }
 
 void CLoriq3Dlg::SetButtonImage(CBtnEx& button, UINT imageId) {
     HBITMAP strip = LoadSkinBitmap(::GetModuleHandleW(nullptr), imageId);
     button.SetImage(strip, TRUE);
     if (strip) ::DeleteObject(strip);
-}
-
-HIMAGELIST CLoriq3Dlg::LoadStrip(UINT imageId, int frames) {
-    HBITMAP strip = LoadSkinBitmap(::GetModuleHandleW(nullptr), imageId);
-    if (!strip) return nullptr;
-    SIZE size = SkinBitmapSize(strip);
-    HIMAGELIST list = ImageList_Create(size.cx / frames, size.cy, ILC_COLOR24 | ILC_MASK, frames, 0);
-    if (list) ImageList_AddMasked(list, strip, kSkinKey);
-    ::DeleteObject(strip);
-    return list;
-}
-
-void CLoriq3Dlg::CreateTooltip() {
-    m_tooltip = ::CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT,
-                                  CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, m_hWnd, nullptr,
-                                  ::GetModuleHandleW(nullptr), nullptr);
-    if (!m_tooltip) return;
-    TOOLINFOW ti{};
-    ti.cbSize = sizeof ti;
-    ti.uFlags = TTF_IDISHWND;
-    ti.hwnd = m_hWnd;
-    ti.uId = (UINT_PTR)m_hWnd;
-    ti.lpszText = LPSTR_TEXTCALLBACKW;
-    ::SendMessageW(m_tooltip, TTM_ADDTOOLW, 0, (LPARAM)&ti);
-    ::SendMessageW(m_tooltip, TTM_SETDELAYTIME, TTDT_AUTOMATIC, 500);
-    ::SendMessageW(m_tooltip, TTM_ACTIVATE, FALSE, 0);
-}
-
-void CLoriq3Dlg::ActivateTip(bool on, const std::wstring& text) {
-    if (!m_tooltip) return;
-    if (on) {
-        TOOLINFOW ti{};
-        ti.cbSize = sizeof ti;
-        ti.uFlags = TTF_IDISHWND;
-        ti.hwnd = m_hWnd;
-        ti.uId = (UINT_PTR)m_hWnd;
-        std::wstring copy = text;
-        ti.lpszText = &copy[0];
-        ::SendMessageW(m_tooltip, TTM_UPDATETIPTEXTW, 0, (LPARAM)&ti);
-    }
-    ::SendMessageW(m_tooltip, TTM_ACTIVATE, on ? TRUE : FALSE, 0);
-    tipActive = on ? 1 : 0;
 }
 
 void CLoriq3Dlg::LaunchPageProcess() {
@@ -247,57 +197,6 @@ void CLoriq3Dlg::OnTrayNotify(LPARAM mouseMessage) {
         ::PostMessageW(m_hWnd, UM_TRAY_MENU, 0, 0);
 }
 
-void CLoriq3Dlg::SwitchToNextTab() {
-    if (m_pages.Empty() || !IsWindowVisible() || ::IsIconic(m_hWnd)) return;
-    if (PageCount() > 1 && !HallVisible()) {
-        RepaintTab(CurrentTab());
-        m_pages.SelectNext();
-        RepaintTab(CurrentTab());
-    }
-    ShowPage(CurrentPage());
-}
-
-void CLoriq3Dlg::ShowPage(HWND frame) {
-    for (HWND page : PageFrames()) {
-        if (page != frame) {
-            ::ShowWindow(page, SW_HIDE);
-            continue;
-        }
-        RECT client;
-        ::GetClientRect(m_hWnd, &client);
-        Rect area = PageArea(client.right, client.bottom);
-        ::MoveWindow(page, area.left, area.top, area.Width(), area.Height(), FALSE);
-        ::ShowWindow(page, SW_SHOW);
-        ::SetForegroundWindow(page);
-        if (HallVisible()) ::ShowWindow(HallWindow(), SW_HIDE);
-    }
-}
-
-std::vector<HWND> CLoriq3Dlg::PageFrames() const {
-    std::vector<HWND> frames;
-    for (void* frame : m_pages.Frames()) frames.push_back(static_cast<HWND>(frame));
-    return frames;
-}
-
-void CLoriq3Dlg::HideAllPages() {
-    for (HWND page : PageFrames()) ::ShowWindow(page, SW_HIDE);
-}
-
-void CLoriq3Dlg::RepaintRect(int left, int top, int right, int bottom) {
-    RECT r{left, top, right, bottom};
-    ::InvalidateRect(m_hWnd, &r, TRUE);
-}
-
-void CLoriq3Dlg::RepaintTab(int i) {
-    RECT r = ToRECT(TabRepaintRect(i));
-    ::InvalidateRect(m_hWnd, &r, TRUE);
-}
-
-void CLoriq3Dlg::RepaintCloseBox(int i) {
-    RECT r = ToRECT(CloseBoxRect(i));
-    ::InvalidateRect(m_hWnd, &r, TRUE);
-}
-
 void CLoriq3Dlg::AddTrayIcon() {
     if (m_bTrayIconAdded) return;
     NOTIFYICONDATAW nid{};
@@ -320,42 +219,6 @@ void CLoriq3Dlg::DeleteTrayIcon() {
     m_bTrayIconAdded = false;
 }
 
-// ---- messages from page processes -----------------------------------------
-
-LRESULT CLoriq3Dlg::OnCopyData(const COPYDATASTRUCT* cds) {
-    // The sender's string need not be terminated within what it sent: read at
-    // most cbData bytes.
-    std::wstring title;
-    if (cds && cds->lpData) {
-        const auto* text = static_cast<const wchar_t*>(cds->lpData);
-        std::size_t maxChars = cds->cbData / sizeof(wchar_t);
-        std::size_t n = 0;
-        while (n < maxChars && text[n]) ++n;
-        title.assign(text, n);
-    }
-    if (!m_pages.AcceptTitle(title)) return FALSE;
-    StartLoginReport(AccountIdOfTitle(title), m_pages.TitleCount());
-    return TRUE;
-}
-
-LRESULT CLoriq3Dlg::OnRegisterPage(HWND frame, LPARAM kind) {
-    if (m_pages.Empty()) {
-        if (!m_bMaximized) OnBtnMax();
-        AddTrayIcon();
-        ::SetTimer(m_hWnd, kMuteTimer, kMuteTimerMs, nullptr);
-    }
-    if (kind != 0) {
-        m_pages.SetHall(frame);
-        return 0;
-    }
-    HideAllPages();
-    if (HallWindow() && ::IsWindow(HallWindow())) ::ShowWindow(HallWindow(), SW_HIDE);
-    m_pages.RegisterPage(frame);
-    Rect strip = StripRepaintRect(PageCount());
-    RepaintRect(strip.left, strip.top, strip.right, strip.bottom);
-    return 0;
-}
-
 void CLoriq3Dlg::OnAddLogin(WPARAM where) {
     if (where == 1) {
         // The limit counts registered pages; one still at its login is not counted.
@@ -366,31 +229,6 @@ void CLoriq3Dlg::OnAddLogin(WPARAM where) {
     } else if (where == 0) {
         StartProcess(NewMainWindowCommandLine(ExePath()));
     }
-}
-
-// ---- tabs -----------------------------------------------------------------
-
-void CLoriq3Dlg::CloseTab(int i) {
-    if (!m_pages.IsValidIndex(i)) return;
-    if (PageCount() < 2) {
-        RepaintCloseBox(i);
-        hotTab = hotPart = -1;
-        OnCancel();
-        return;
-    }
-    std::wstring question = L"确定要退出账号：" + m_pages.TitleAt(i) + L" ?";
-    if (SkinMessageBox(m_hWnd, question.c_str(), L"VexoQuon", 4) != IDYES) {
-        RepaintTab(i);
-        hotTab = hotPart = -1;
-        return;
-    }
-    HWND removed = static_cast<HWND>(m_pages.Close(i));
-    ShowPage(CurrentPage());
-    ::SetParent(removed, nullptr);
-    ::PostMessageW(removed, WM_SYSCOMMAND, SC_CLOSE, 0);
-    hotTab = hotPart = -1;
-    Rect strip = StripAfterCloseRect(PageCount());
-    RepaintRect(strip.left, strip.top, strip.right, strip.bottom);
 }
 
 void CLoriq3Dlg::ExitAll() {
@@ -419,52 +257,6 @@ void CLoriq3Dlg::OnCancel() {
     if (SkinMessageBox(m_hWnd, L"窗口即将关闭，确定要退出游戏？", L"VexoQuon", 4) == IDYES) ExitAll();
 }
 
-// ---- drawing ----------------------------------------------------------------
-
-BOOL CLoriq3Dlg::OnEraseBkgnd(HDC hdc) {
-    RECT client;
-    ::GetClientRect(m_hWnd, &client);
-    const int w = client.right, h = client.bottom;
-    if (w <= 0 || h <= 0) return TRUE;
-    fw::MemDC mem(::CreateCompatibleDC(hdc));
-    fw::Bitmap canvas(::CreateCompatibleBitmap(hdc, w, h));
-    if (!mem || !canvas) return CDlgEx::OnEraseBkgnd(hdc);
-    fw::SelectObj selCanvas(mem.Get(), canvas.Get());
-    CDlgEx::OnEraseBkgnd(mem.Get());
-
-    LOGFONTW lf{};
-    HFONT base = (HFONT)::SendMessageW(m_hWnd, WM_GETFONT, 0, 0);
-    ::GetObjectW(base ? (HGDIOBJ)base : ::GetStockObject(DEFAULT_GUI_FONT), sizeof lf, &lf);
-    lf.lfHeight = -12;
-    lf.lfWidth = 0;
-    fw::Font font(::CreateFontIndirectW(&lf));
-    fw::SelectObj selFont(mem.Get(), font.Get());
-    ::SetBkMode(mem.Get(), TRANSPARENT);
-
-    auto measure = [&](const std::wstring& s) {
-        SIZE size{};
-        ::GetTextExtentPoint32W(mem.Get(), s.c_str(), (int)s.size(), &size);
-        return (int)size.cx;
-    };
-    for (int i = 0; i < PageCount(); ++i) {
-        int frame = i == CurrentTab() ? 2 : i == hotTab ? 1 : 0;
-        Rect tab = TabImageRect(i);
-        if (m_tabImages)
-            ImageList_DrawEx(m_tabImages, frame, mem.Get(), tab.left, tab.top, tab.Width(), tab.Height(), CLR_NONE,
-                             CLR_NONE, ILD_TRANSPARENT);
-        if (i == hotTab && hotPart >= 0 && m_closeImages) {
-            Rect box = CloseBoxRect(i);
-            ImageList_DrawEx(m_closeImages, hotPart, mem.Get(), box.left, box.top, box.Width(), box.Height(),
-                             CLR_NONE, CLR_NONE, ILD_TRANSPARENT);
-        }
-        std::wstring text = DisplayTitle(m_pages.TitleAt(i), measure);
-        RECT tr = ToRECT(TabTextRect(i));
-        ::DrawTextW(mem.Get(), text.c_str(), (int)text.size(), &tr, DT_SINGLELINE | DT_NOPREFIX);
-    }
-    ::BitBlt(hdc, 0, 0, w, h, mem.Get(), 0, 0, SRCCOPY);
-    return TRUE;
-}
-
 void CLoriq3Dlg::OnPaintIconic() {
     PAINTSTRUCT ps;
     HDC dc = ::BeginPaint(m_hWnd, &ps);
@@ -477,87 +269,12 @@ void CLoriq3Dlg::OnPaintIconic() {
     ::EndPaint(m_hWnd, &ps);
 }
 
-// ---- mouse ------------------------------------------------------------------
-
-LRESULT CLoriq3Dlg::OnNcHitTest(LPARAM lParam) {
-    POINT screen{(short)LOWORD(lParam), (short)HIWORD(lParam)};
-    LRESULT hit = CDlgEx::OnNcHitTest(screen);
-    POINT pt = screen;
-    ::ScreenToClient(m_hWnd, &pt);
-    if (InHitZone(pt.x, pt.y, PageCount())) {
-        int i = TabIndexAt(pt.x);
-        if (!tipActive)
-            ActivateTip(true, m_pages.TitleAt(i));
-        else if (i != hotTab)
-            ActivateTip(false);
-        int part = 0;
-        if (InCloseBox(i, pt.x, pt.y)) {
-            part = (::GetKeyState(VK_LBUTTON) & 0x8000) ? 2 : 1;
-            ActivateTip(false);
-        }
-        if (i != hotTab || part != hotPart) {
-            if (hotTab >= 0) {
-                if (hotTab == i)
-                    RepaintCloseBox(hotTab);
-                else
-                    RepaintTab(hotTab);
-            }
-            bool otherTab = hotTab != i;
-            hotTab = i;
-            hotPart = part;
-            if (otherTab) RepaintTab(i);
-        }
-        if (!trackingMouse) {
-            // Over the caption band the pointer is in the non-client area, so
-            // leaving is reported as a non-client leave.
-            TRACKMOUSEEVENT tme{sizeof tme, TME_LEAVE | (hit == HTCAPTION ? TME_NONCLIENT : 0u), m_hWnd, 0};
-            if (::TrackMouseEvent(&tme) && hit != HTCAPTION) trackingMouse = 1;
-        }
-    } else {
-        if (hotTab >= 0) RepaintTab(hotTab);
-        hotTab = hotPart = -1;
-        ActivateTip(false);
-    }
-    return hit;
-}
-
-void CLoriq3Dlg::OnTabButtonDown(POINT pt) {
-    int i = TabIndexAt(pt.x);
-    if (!m_pages.IsValidIndex(i)) return;
-    int old = CurrentTab();
-    if (m_pages.Select(i)) {
-        ShowPage(Page(i));
-        RepaintTab(old);
-        RepaintTab(i);
-    } else if (HallVisible()) {
-        ShowPage(Page(i));
-    }
-    if (InCloseBox(i, pt.x, pt.y)) {
-        hotTab = i;
-        hotPart = 2;
-        RepaintCloseBox(i);
-    }
-}
-
-void CLoriq3Dlg::OnTabButtonUp(POINT pt, bool middle) {
-    int i = TabIndexAt(pt.x);
-    if (middle || InCloseBox(i, pt.x, pt.y)) CloseTab(i);
-}
-
-void CLoriq3Dlg::OnMouseLeave(bool client) {
-    if (hotTab >= 0) {
-        RepaintTab(hotTab);
-        hotTab = hotPart = -1;
-    }
-    if (client) trackingMouse = 0;
-}
-
 // ---- size -------------------------------------------------------------------
 
 LRESULT CLoriq3Dlg::OnSize(UINT type, int cx, int cy) {
     Rect area = PageArea(cx, cy);
-    HWND shown = HallVisible() ? HallWindow() : CurrentPage();
-    if (shown) ::MoveWindow(shown, area.left, area.top, area.Width(), area.Height(), FALSE);
+    if (HWND shown = HallVisible() ? HallWindow() : CurrentPage())
+        ::MoveWindow(shown, area.left, area.top, area.Width(), area.Height(), FALSE);
 
     CDlgEx::OnSize(type, cx, cy);
 
@@ -651,8 +368,7 @@ BOOL CLoriq3Dlg::PreTranslateMessage(MSG* msg) {
     }
     if (m == WM_SYSCOMMAND && (msg->wParam & 0xFFF0) == SC_RESTORE && m_pages.Empty())
         ::ShowWindow(m_hWnd, SW_RESTORE);
-    if (m_tooltip && m >= WM_MOUSEFIRST && m <= WM_MOUSELAST)
-        ::SendMessageW(m_tooltip, TTM_RELAYEVENT, 0, (LPARAM)msg);
+    m_tabStrip.RelayEvent(msg);
     return CDlgEx::PreTranslateMessage(msg);
 }
 
@@ -683,11 +399,11 @@ LRESULT CLoriq3Dlg::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_QUERYDRAGICON:
         return (LRESULT)m_hIcon;
     case WM_NCHITTEST:
-        return OnNcHitTest(lParam);
+        return OnNcHitTest(POINT{(short)LOWORD(lParam), (short)HIWORD(lParam)});
     case WM_LBUTTONDOWN:
     case WM_NCLBUTTONDOWN: {
         POINT pt = ClientPoint(m_hWnd, lParam, msg == WM_NCLBUTTONDOWN);
-        if (InHitZone(pt.x, pt.y, PageCount())) {
+        if (InTabStrip(pt)) {
             OnTabButtonDown(pt);
             return 0;
         }
@@ -699,7 +415,7 @@ LRESULT CLoriq3Dlg::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_NCMBUTTONUP: {
         bool screen = msg == WM_NCLBUTTONUP || msg == WM_NCMBUTTONUP;
         POINT pt = ClientPoint(m_hWnd, lParam, screen);
-        if (InHitZone(pt.x, pt.y, PageCount())) {
+        if (InTabStrip(pt)) {
             OnTabButtonUp(pt, msg == WM_MBUTTONUP || msg == WM_NCMBUTTONUP);
             return 0;
         }
@@ -708,14 +424,14 @@ LRESULT CLoriq3Dlg::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_LBUTTONDBLCLK:
     case WM_NCLBUTTONDBLCLK: {
         POINT pt = ClientPoint(m_hWnd, lParam, msg == WM_NCLBUTTONDBLCLK);
-        if (InHitZone(pt.x, pt.y, PageCount())) return 0;
+        if (InTabStrip(pt)) return 0;
         break;
     }
     case WM_MOUSELEAVE:
-        OnMouseLeave(true);
+        m_tabStrip.OnMouseLeave(true);
         return 0;
     case WM_NCMOUSELEAVE:
-        OnMouseLeave(false);
+        m_tabStrip.OnMouseLeave(false);
         return 0;
     case WM_SIZE:
         return OnSize((UINT)wParam, LOWORD(lParam), HIWORD(lParam));

@@ -1,14 +1,16 @@
 // CLoriq3Dlg: the main game window. Holds up to three game pages as tabs;
 // every page is a frame of its own page process, re-parented into this window.
+// Its methods are split by concern: Loriq3Dlg.cpp (set-up, layout, timer,
+// key routing, the message switch), Loriq3DlgTabs.cpp (pages and tabs).
 #pragma once
 
 #include <windows.h>
-#include <commctrl.h>
 
 #include <string>
 #include <vector>
 
 #include "mainwnd/PageRegistry.h"
+#include "mainwnd/TabStripView.h"
 #include "skin/BtnEx.h"
 #include "skin/DlgEx.h"
 #include "skin/StaticEx.h"
@@ -36,6 +38,7 @@ public:
     HWND HallWindow() const { return static_cast<HWND>(m_pages.Hall()); }
     HANDLE PendingPageProcess() const { return m_pages.PendingProcess(); }
     std::vector<HWND> PageFrames() const;
+    const TabStripView& TabStrip() const { return m_tabStrip; }
 
     HICON m_hIcon = nullptr;
     HICON m_hSmallIcon = nullptr;
@@ -50,13 +53,8 @@ public:
     // The tabs: page frames and titles in tab order, the current tab, the
     // hall's frame and the page process that has not registered yet.
     PageRegistry m_pages;
-    HIMAGELIST m_tabImages = nullptr;
-    HIMAGELIST m_closeImages = nullptr;
-    int hotTab = -1;
-    int hotPart = -1;
-    int tipActive = 0;
-    HWND m_tooltip = nullptr;
-    int trackingMouse = 0;
+    // Tab images, close images, hover state and the tab tooltip.
+    TabStripView m_tabStrip;
 
 protected:
     BOOL OnInitDialog() override;
@@ -66,37 +64,36 @@ protected:
     LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
 
 private:
+    static constexpr UINT_PTR kMuteTimer = 3;
+    static constexpr UINT kMuteTimerMs = 400;
+
     void SetUpSkin();
     void SetButtonImage(CBtnEx& button, UINT imageId);
-    HIMAGELIST LoadStrip(UINT imageId, int frames);
-    void CreateTooltip();
     void AddTrayIcon();
     void DeleteTrayIcon();
     void PlaceCaptionControls(int cx);
-    void RepaintRect(int left, int top, int right, int bottom);
-    void RepaintTab(int i);
-    void RepaintCloseBox(int i);
-    void ActivateTip(bool on, const std::wstring& text = L"");
+    void HideAllPages();
+    void MoveToPageArea(HWND wnd);
+    void SelectTab(int i);
+    bool InTabStrip(POINT client) const;
+    bool HallVisible() const {
+        HWND hall = HallWindow();
+        return hall && ::IsWindow(hall) && ::IsWindowVisible(hall);
+    }
 
     LRESULT OnCopyData(const COPYDATASTRUCT* cds);
     LRESULT OnRegisterPage(HWND frame, LPARAM kind);
     void OnAddLogin(WPARAM where);
     void OnTrayNotify(LPARAM mouseMessage);
     BOOL OnEraseBkgnd(HDC hdc);
-    LRESULT OnNcHitTest(LPARAM lParam);
+    LRESULT OnNcHitTest(POINT screen);
     void OnTabButtonDown(POINT client);
     void OnTabButtonUp(POINT client, bool middle);
-    void OnMouseLeave(bool client);
     LRESULT OnSize(UINT type, int cx, int cy);
     void OnWindowPosChanging(WINDOWPOS* pos);
     void OnTimer(UINT_PTR id);
     void OnPaintIconic();
 
-    bool HallVisible() const {
-        HWND hall = HallWindow();
-        return hall && ::IsWindow(hall) && ::IsWindowVisible(hall);
-    }
-    void HideAllPages();
     bool m_bTrayIconAdded = false;
 };
 

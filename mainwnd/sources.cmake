@@ -9,4 +9,6 @@ set(MAINWND_WIN_SOURCES
   mainwnd/CacheClear.cpp
   mainwnd/HotKeys.cpp
   mainwnd/Loriq3Dlg.cpp
+  mainwnd/Loriq3DlgTabs.cpp
+  mainwnd/TabStripView.cpp
 )
