@@ -9,6 +9,7 @@
 #include "app/WindowHandle.h"
 #include "mainwnd/CommandLines.h"
 #include "mainwnd/HotKeys.h"
+#include "mainwnd/KeyboardHook.h"
 #include "mainwnd/Messages.h"
 #include "mainwnd/TabStrip.h"
 #include "res/resource.h"
@@ -18,35 +19,14 @@
 using namespace tabstrip;
 using skin::Rect;
 
-CLoriq3Dlg* g_pMainDlg = nullptr;
-
 namespace {
 
-constexpr UINT kTrayIconId = 1;
 
-HHOOK g_hKeyboardHook = nullptr;
 // Process-wide, as the window's history: the sound image last shown (the
 // template starts with "sound on", i.e. as if muted had been shown) and the
 // client width seen by the last resize.
 int g_shownMuted = 1;
 int g_lastWidth = -1;
-
-// The boss and sound keys work whichever program has the focus, so the
-// modifiers are read from the keyboard itself rather than from this thread's
-// key state. The key is always passed on.
-LRESULT CALLBACK KeyboardHookProc(int code, WPARAM wParam, LPARAM lParam) {
-    CLoriq3Dlg* dlg = g_pMainDlg;
-    if (code == HC_ACTION && dlg && dlg->PageCount() > 0 && (wParam == WM_KEYDOWN || wParam == WM_SYSKEYDOWN)) {
-        const auto* key = reinterpret_cast<const KBDLLHOOKSTRUCT*>(lParam);
-        auto down = [](int vk) { return (::GetAsyncKeyState(vk) & 0x8000) != 0; };
-        int modifiers = CurrentModifiers(down(VK_CONTROL), down(VK_SHIFT), down(VK_MENU));
-        if (MatchesHotKey(bossKey, (int)key->vkCode, modifiers))
-            dlg->ToggleBossHide();
-        else if (MatchesHotKey(soundKey, (int)key->vkCode, modifiers))
-            dlg->muted = dlg->muted ? 0 : 1;
-    }
-    return ::CallNextHookEx(g_hKeyboardHook, code, wParam, lParam);
-}
 
 POINT ClientPoint(HWND hwnd, LPARAM lParam, bool screen) {
     POINT pt{(short)LOWORD(lParam), (short)HIWORD(lParam)};
@@ -62,16 +42,11 @@ CLoriq3Dlg::CLoriq3Dlg(HWND parent)
 CLoriq3Dlg::~CLoriq3Dlg() {
     if (m_hIcon) ::DestroyIcon(m_hIcon);
     if (m_hSmallIcon) ::DestroyIcon(m_hSmallIcon);
-    if (g_hKeyboardHook) {
-        ::UnhookWindowsHookEx(g_hKeyboardHook);
-        g_hKeyboardHook = nullptr;
-    }
-    if (g_pMainDlg == this) g_pMainDlg = nullptr;
+    RemoveKeyboardHook();
 }
 
 BOOL CLoriq3Dlg::OnInitDialog() {
     CDlgEx::OnInitDialog();
-    g_pMainDlg = this;
 
     HINSTANCE inst = ::GetModuleHandleW(nullptr);
     m_hIcon = (HICON)::LoadImageW(inst, MAKEINTRESOURCEW(IDR_MAINFRAME), IMAGE_ICON, ::GetSystemMetrics(SM_CXICON),
@@ -80,7 +55,7 @@ BOOL CLoriq3Dlg::OnInitDialog() {
     ::SendMessageW(m_hWnd, WM_SETICON, ICON_BIG, (LPARAM)m_hIcon);
     ::SendMessageW(m_hWnd, WM_SETICON, ICON_SMALL, (LPARAM)m_hSmallIcon);
 
-    g_hKeyboardHook = ::SetWindowsHookExW(WH_KEYBOARD_LL, KeyboardHookProc, inst, 0);
+    InstallKeyboardHook(m_hWnd);
 
     m_osvi.dwOSVersionInfoSize = sizeof m_osvi;
 #pragma GCC diagnostic push
@@ -190,6 +165,15 @@ BOOL CLoriq3Dlg::OnCommand(WPARAM wParam, LPARAM lParam) {
     return CDlgEx::OnCommand(wParam, lParam);
 }
 
+void CLoriq3Dlg::OnHookHotKey(HookAction action) {
+    // The hook reports keys at any time; they act once a page is registered.
+    if (m_pages.Empty()) return;
+    if (action == HookAction::BossKey)
+        ToggleBossHide();
+    else if (action == HookAction::SoundKey)
+        muted = muted ? 0 : 1;
+}
+
 void CLoriq3Dlg::OnTrayNotify(LPARAM mouseMessage) {
     if (mouseMessage == WM_LBUTTONUP)
         ToggleBossHide();
@@ -198,25 +182,7 @@ void CLoriq3Dlg::OnTrayNotify(LPARAM mouseMessage) {
 }
 
 void CLoriq3Dlg::AddTrayIcon() {
-    if (m_bTrayIconAdded) return;
-    NOTIFYICONDATAW nid{};
-    nid.cbSize = sizeof nid;
-    nid.hWnd = m_hWnd;
-    nid.uID = kTrayIconId;
-    nid.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
-    nid.uCallbackMessage = UM_TRAY_NOTIFY;
-    nid.hIcon = m_hSmallIcon ? m_hSmallIcon : m_hIcon;
-    wcscpy_s(nid.szTip, L"VexoQuon");
-    m_bTrayIconAdded = ::Shell_NotifyIconW(NIM_ADD, &nid) != FALSE;
-}
-
-void CLoriq3Dlg::DeleteTrayIcon() {
-    NOTIFYICONDATAW nid{};
-    nid.cbSize = sizeof nid;
-    nid.hWnd = m_hWnd;
-    nid.uID = kTrayIconId;
-    ::Shell_NotifyIconW(NIM_DELETE, &nid);
-    m_bTrayIconAdded = false;
+    m_trayIcon.Add(m_hWnd, kTrayIconId, UM_TRAY_NOTIFY, m_hSmallIcon ? m_hSmallIcon : m_hIcon, L"VexoQuon");
 }
 
 void CLoriq3Dlg::OnAddLogin(WPARAM where) {
@@ -234,16 +200,13 @@ void CLoriq3Dlg::OnAddLogin(WPARAM where) {
 void CLoriq3Dlg::ExitAll() {
     if (PendingPageProcess()) ::TerminateProcess(PendingPageProcess(), 0);
     m_pages.ClosePendingProcess();
-    if (g_hKeyboardHook) {
-        ::UnhookWindowsHookEx(g_hKeyboardHook);
-        g_hKeyboardHook = nullptr;
-    }
+    RemoveKeyboardHook();
     for (HWND page : PageFrames()) {
         ::SetParent(page, nullptr);
         ::ShowWindow(page, SW_HIDE);
         ::PostMessageW(page, WM_SYSCOMMAND, SC_CLOSE, 0);
     }
-    DeleteTrayIcon();
+    m_trayIcon.Delete();
     ::PostQuitMessage(0);
 }
 
@@ -373,6 +336,10 @@ BOOL CLoriq3Dlg::PreTranslateMessage(MSG* msg) {
 }
 
 LRESULT CLoriq3Dlg::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg == TrayIcon::TaskbarCreatedMessage() && msg != 0) {
+        m_trayIcon.OnTaskbarCreated();
+        return 0;
+    }
     switch (msg) {
     case WM_COPYDATA:
         return OnCopyData(reinterpret_cast<const COPYDATASTRUCT*>(lParam));
@@ -383,6 +350,9 @@ LRESULT CLoriq3Dlg::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
         return 0;
     case UM_ADD_LOGIN:
         OnAddLogin(wParam);
+        return 0;
+    case UM_HOOK_HOTKEY:
+        OnHookHotKey(static_cast<HookAction>(wParam));
         return 0;
     case UM_TRAY_NOTIFY:
         OnTrayNotify(lParam);
@@ -450,7 +420,7 @@ LRESULT CLoriq3Dlg::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
         return 0;
     case WM_DESTROY:
         ::KillTimer(m_hWnd, kMuteTimer);
-        if (m_bTrayIconAdded) DeleteTrayIcon();
+        m_trayIcon.Delete();
         break;
     }
     return CDlgEx::WindowProc(msg, wParam, lParam);

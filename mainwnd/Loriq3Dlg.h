@@ -9,8 +9,10 @@
 #include <string>
 #include <vector>
 
+#include "mainwnd/HotKey.h"
 #include "mainwnd/PageRegistry.h"
 #include "mainwnd/TabStripView.h"
+#include "mainwnd/TrayIcon.h"
 #include "skin/BtnEx.h"
 #include "skin/DlgEx.h"
 #include "skin/StaticEx.h"
@@ -66,11 +68,11 @@ protected:
 private:
     static constexpr UINT_PTR kMuteTimer = 3;
     static constexpr UINT kMuteTimerMs = 400;
+    static constexpr UINT kTrayIconId = 1;
 
     void SetUpSkin();
     void SetButtonImage(CBtnEx& button, UINT imageId);
     void AddTrayIcon();
-    void DeleteTrayIcon();
     void PlaceCaptionControls(int cx);
     void HideAllPages();
     void MoveToPageArea(HWND wnd);
@@ -85,6 +87,7 @@ private:
     LRESULT OnRegisterPage(HWND frame, LPARAM kind);
     void OnAddLogin(WPARAM where);
     void OnTrayNotify(LPARAM mouseMessage);
+    void OnHookHotKey(HookAction action);
     BOOL OnEraseBkgnd(HDC hdc);
     LRESULT OnNcHitTest(POINT screen);
     void OnTabButtonDown(POINT client);
@@ -94,8 +97,5 @@ private:
     void OnTimer(UINT_PTR id);
     void OnPaintIconic();
 
-    bool m_bTrayIconAdded = false;
+    TrayIcon m_trayIcon;
 };
-
-// The one main window of this process, for the keyboard hook.
-extern CLoriq3Dlg* g_pMainDlg;

@@ -8,7 +8,9 @@ set(MAINWND_PORTABLE_SOURCES
 set(MAINWND_WIN_SOURCES
   mainwnd/CacheClear.cpp
   mainwnd/HotKeys.cpp
+  mainwnd/KeyboardHook.cpp
   mainwnd/Loriq3Dlg.cpp
   mainwnd/Loriq3DlgTabs.cpp
   mainwnd/TabStripView.cpp
+  mainwnd/TrayIcon.cpp
 )
