@@ -2,6 +2,8 @@
 set(MAINWND_PORTABLE_SOURCES
   mainwnd/CommandLines.cpp
   mainwnd/HotKey.cpp
+  mainwnd/KeyCapture.cpp
+  mainwnd/MenuCommands.cpp
   mainwnd/PageRegistry.cpp
   mainwnd/TabStrip.cpp
 )
@@ -11,6 +13,7 @@ set(MAINWND_WIN_SOURCES
   mainwnd/KeyboardHook.cpp
   mainwnd/Loriq3Dlg.cpp
   mainwnd/Loriq3DlgTabs.cpp
+  mainwnd/SettingDlg.cpp
   mainwnd/TabStripView.cpp
   mainwnd/TrayIcon.cpp
 )
