@@ -11,4 +11,5 @@ set(BROWSER_WIN_SOURCES
   browser/GmWndView.cpp
   browser/MainFrame.cpp
   browser/ProcessMute.cpp
+  browser/AddAccDlg.cpp
 )
