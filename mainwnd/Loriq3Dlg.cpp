@@ -21,7 +21,6 @@ using skin::Rect;
 
 namespace {
 
-
 // Process-wide, as the window's history: the sound image last shown (the
 // template starts with "sound on", i.e. as if muted had been shown) and the
 // client width seen by the last resize.
@@ -88,17 +87,17 @@ void CLoriq3Dlg::SetUpSkin() {
     // In effect invisible until the first page registers.
     ::MoveWindow(m_hWnd, 0, 0, 1, 1, TRUE);
 
-    m_btnHide.SubclassDlgItem(1001, m_hWnd);
+    m_btnHide.SubclassDlgItem(IDC_BTN_HIDE, m_hWnd);
     SetButtonImage(m_btnHide, IDB_HIDE);
-    m_btnSystem.SubclassDlgItem(1003, m_hWnd);
+    m_btnSystem.SubclassDlgItem(IDC_BTN_SYSTEM, m_hWnd);
     SetButtonImage(m_btnSystem, IDB_SYSTEM);
     m_btnSystem.m_crText = RGB(255, 255, 255);
-    m_btnSound.SubclassDlgItem(1002, m_hWnd);
+    m_btnSound.SubclassDlgItem(IDC_BTN_SOUND, m_hWnd);
     SetButtonImage(m_btnSound, IDB_SOUND_ON);
-    m_btnHall.SubclassDlgItem(1004, m_hWnd);
+    m_btnHall.SubclassDlgItem(IDC_BTN_HALL, m_hWnd);
     SetButtonImage(m_btnHall, IDB_HALL_HIDDEN);
 
-    m_lblAddAccount.SubclassDlgItem(1005, m_hWnd);
+    m_lblAddAccount.SubclassDlgItem(IDC_LBL_ADD_ACCOUNT, m_hWnd);
     m_lblAddAccount.ModifyStyle(0, SS_NOTIFY);
     if (HBITMAP icon = LoadSkinBitmap(inst, IDB_ADDACC_ICON)) {
         m_lblAddAccount.SetImage(icon);
@@ -131,70 +130,8 @@ void CLoriq3Dlg::LoadHotKeys() {
     soundKey = ReadSoundKey();
 }
 
-void CLoriq3Dlg::ToggleBossHide() {
-    if (IsWindowVisible()) {
-        // The pages are child windows and disappear with it; the tray icon stays.
-        ShowWindow(SW_HIDE);
-        return;
-    }
-    ShowWindow(SW_RESTORE);
-    BringToFront();
-}
-
-void CLoriq3Dlg::BringToFront() {
-    DWORD foregroundThread = ::GetWindowThreadProcessId(::GetForegroundWindow(), nullptr);
-    DWORD self = ::GetCurrentThreadId();
-    bool attached = foregroundThread && foregroundThread != self && ::AttachThreadInput(self, foregroundThread, TRUE);
-    ::SetWindowPos(m_hWnd, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
-    ::SetWindowPos(m_hWnd, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
-    ::SetForegroundWindow(m_hWnd);
-    if (attached) ::AttachThreadInput(self, foregroundThread, FALSE);
-}
-
-BOOL CLoriq3Dlg::OnCommand(WPARAM wParam, LPARAM lParam) {
-    if (HIWORD(wParam) == BN_CLICKED) {
-        switch (LOWORD(wParam)) {
-        case 1001:
-            ToggleBossHide();
-            return TRUE;
-        case 1002:
-            muted = muted ? 0 : 1;  // the button's image follows on the next tick
-            return TRUE;
-        }
-    }
-    return CDlgEx::OnCommand(wParam, lParam);
-}
-
-void CLoriq3Dlg::OnHookHotKey(HookAction action) {
-    // The hook reports keys at any time; they act once a page is registered.
-    if (m_pages.Empty()) return;
-    if (action == HookAction::BossKey)
-        ToggleBossHide();
-    else if (action == HookAction::SoundKey)
-        muted = muted ? 0 : 1;
-}
-
-void CLoriq3Dlg::OnTrayNotify(LPARAM mouseMessage) {
-    if (mouseMessage == WM_LBUTTONUP)
-        ToggleBossHide();
-    else if (mouseMessage == WM_RBUTTONUP)
-        ::PostMessageW(m_hWnd, UM_TRAY_MENU, 0, 0);
-}
-
 void CLoriq3Dlg::AddTrayIcon() {
     m_trayIcon.Add(m_hWnd, kTrayIconId, UM_TRAY_NOTIFY, m_hSmallIcon ? m_hSmallIcon : m_hIcon, L"VexoQuon");
-}
-
-void CLoriq3Dlg::OnAddLogin(WPARAM where) {
-    if (where == 1) {
-        // The limit counts registered pages; one still at its login is not counted.
-        if (m_pages.Full())
-            SkinMessageBox(nullptr, L"当前窗体只支持3个游戏页", L"VexoQuon", 0);
-        else
-            LaunchPageProcess();
-    } else if (where == 0) {
-        StartProcess(NewMainWindowCommandLine(ExePath()));
-    }
 }
 
 void CLoriq3Dlg::ExitAll() {
@@ -353,6 +290,9 @@ LRESULT CLoriq3Dlg::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
         return 0;
     case UM_HOOK_HOTKEY:
         OnHookHotKey(static_cast<HookAction>(wParam));
+        return 0;
+    case UM_TRAY_MENU:
+        ShowTrayMenu();
         return 0;
     case UM_TRAY_NOTIFY:
         OnTrayNotify(lParam);

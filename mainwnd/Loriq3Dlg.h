@@ -1,7 +1,8 @@
 // CLoriq3Dlg: the main game window. Holds up to three game pages as tabs;
 // every page is a frame of its own page process, re-parented into this window.
 // Its methods are split by concern: Loriq3Dlg.cpp (set-up, layout, timer,
-// key routing, the message switch), Loriq3DlgTabs.cpp (pages and tabs).
+// key routing, the message switch), Loriq3DlgTabs.cpp (pages and tabs),
+// Loriq3DlgCommands.cpp (buttons, menus and their commands, hiding).
 #pragma once
 
 #include <windows.h>
@@ -9,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "browser/AddAccDlg.h"
 #include "mainwnd/HotKey.h"
 #include "mainwnd/PageRegistry.h"
 #include "mainwnd/TabStripView.h"
@@ -29,6 +31,8 @@ public:
     void SwitchToNextTab();
     void ToggleBossHide();
     void BringToFront();
+    void ShowSystemMenu();
+    void ShowTrayMenu();
     void LaunchPageProcess();
 
     BOOL PreTranslateMessage(MSG* msg) override;
@@ -57,6 +61,8 @@ public:
     PageRegistry m_pages;
     // Tab images, close images, hover state and the tab tooltip.
     TabStripView m_tabStrip;
+    // Created from its template on first use.
+    CAddAccDlg addAccountPopup;
 
 protected:
     BOOL OnInitDialog() override;
@@ -86,6 +92,12 @@ private:
     LRESULT OnCopyData(const COPYDATASTRUCT* cds);
     LRESULT OnRegisterPage(HWND frame, LPARAM kind);
     void OnAddLogin(WPARAM where);
+    void OnHallButton();
+    void ShowAddAccountPopup();
+    void RunMenuCommand(int id);
+    void ClearCache();
+    void CheckForUpdateNow();
+    void ShowSettings();
     void OnTrayNotify(LPARAM mouseMessage);
     void OnHookHotKey(HookAction action);
     BOOL OnEraseBkgnd(HDC hdc);

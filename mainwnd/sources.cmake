@@ -12,6 +12,7 @@ set(MAINWND_WIN_SOURCES
   mainwnd/HotKeys.cpp
   mainwnd/KeyboardHook.cpp
   mainwnd/Loriq3Dlg.cpp
+  mainwnd/Loriq3DlgCommands.cpp
   mainwnd/Loriq3DlgTabs.cpp
   mainwnd/SettingDlg.cpp
   mainwnd/TabStripView.cpp
