@@ -211,9 +211,10 @@ void CLoriq3Dlg::OnTrayNotify(LPARAM mouseMessage) {
 
 void CLoriq3Dlg::OnHookHotKey(HookAction action) {
     // The hook reports keys at any time; they act once a page is registered,
-    // and not while the player is entering a key in the settings.
+    // and not while the player is entering a key in the settings (of any
+    // main window).
     if (m_pages.Empty()) return;
-    if (activeModalDialog && activeModalDialog->IsCapturingKeys()) return;
+    if (IsHotKeyBeingEntered()) return;
     if (action == HookAction::BossKey)
         ToggleBossHide();
     else if (action == HookAction::SoundKey)

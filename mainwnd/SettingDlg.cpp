@@ -63,21 +63,45 @@ std::vector<HWND> VexoQuonDialogs() {
     return found;
 }
 
+bool HasClassAndTitle(HWND wnd, const wchar_t* cls, const wchar_t* title) {
+    wchar_t c[64] = {}, t[128] = {};
+    ::GetClassNameW(wnd, c, 64);
+    ::GetWindowTextW(wnd, t, 128);
+    return wcscmp(c, cls) == 0 && wcscmp(t, title) == 0;
+}
+
+bool IsOwnProgram(DWORD pid) {
+    if (pid == ::GetCurrentProcessId()) return true;
+    std::wstring exe = ProcessExeName(pid);
+    return !exe.empty() && _wcsicmp(exe.c_str(), FileNamePart(ExePath()).c_str()) == 0;
+}
+
 }  // namespace
+
+bool IsHotKeyBeingEntered() {
+    HWND dialog = ::GetForegroundWindow();
+    DWORD pid = 0;
+    DWORD thread = dialog ? ::GetWindowThreadProcessId(dialog, &pid) : 0;
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    if (!thread || !::GetGUIThreadInfo(thread, &info) || !info.hwndFocus) return false;
+    const int id = ::GetDlgCtrlID(info.hwndFocus);
+    if (id != IDC_EDIT_BOSS && id != IDC_EDIT_SWITCH && id != IDC_EDIT_SOUND) return false;
+    if (::GetParent(info.hwndFocus) != dialog || !HasClassAndTitle(dialog, L"#32770", L"设置")) return false;
+    HWND owner = ::GetWindow(dialog, GW_OWNER);
+    return owner && HasClassAndTitle(owner, L"#32770", L"VexoQuon") && IsOwnProgram(pid);
+}
 
 void BroadcastReloadHotKeys() {
     // Only windows of this program: another program's dialog may carry the
     // same title and would take the private message for one of its own.
-    const std::wstring self = FileNamePart(ExePath());
     for (HWND wnd : VexoQuonDialogs()) {
         DWORD pid = 0;
         ::GetWindowThreadProcessId(wnd, &pid);
-        std::wstring exe = pid == ::GetCurrentProcessId() ? self : ProcessExeName(pid);
-        if (exe.empty()) {
-            ::OutputDebugStringW(L"VexoQuon: a window's program could not be told; it is not told to reload\n");
-            continue;
-        }
-        if (_wcsicmp(exe.c_str(), self.c_str()) == 0) ::PostMessageW(wnd, UM_RELOAD_HOTKEYS, 0, 0);
+        if (IsOwnProgram(pid))
+            ::PostMessageW(wnd, UM_RELOAD_HOTKEYS, 0, 0);
+        else
+            ::OutputDebugStringW(L"VexoQuon: a window titled VexoQuon of another (or unreadable) program is not told\n");
     }
 }
 
@@ -146,12 +170,6 @@ bool CSettingDlg::FocusedKeyEdit(HWND* edit, KeyEdit* kind, int** vk) {
     }
     *edit = focus;
     return true;
-}
-
-bool CSettingDlg::IsCapturingKeys() const {
-    if (!m_hWnd || !::IsWindowVisible(m_hWnd) || ::GetForegroundWindow() != m_hWnd) return false;
-    HWND focus = ::GetFocus();
-    return focus && (focus == m_editBoss || focus == m_editSwitch || focus == m_editSound);
 }
 
 BOOL CSettingDlg::PreTranslateMessage(MSG* msg) {

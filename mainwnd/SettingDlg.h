@@ -19,12 +19,6 @@ public:
 
     BOOL PreTranslateMessage(MSG* msg) override;
 
-    // One of the three key edits has the keyboard focus in the foreground:
-    // the player is entering a key, and the system-wide hot keys must not
-    // act on it (pressing the current boss key to keep it would hide
-    // everything and cancel the dialog).
-    bool IsCapturingKeys() const;
-
     HWND m_editBoss = nullptr;
     HWND m_editSwitch = nullptr;
     HWND m_editSound = nullptr;
@@ -59,6 +53,13 @@ private:
 
 // The settings dialog while it runs modally from a menu, else null.
 extern CSettingDlg* activeModalDialog;
+
+// The player is entering a key in a settings dialog of this program, of this
+// or of another running instance: the dialog is the foreground window and
+// one of its key edits has the focus. The system-wide hot keys must not act
+// then (pressing the current boss key to keep it would hide everything and
+// cancel the dialog).
+bool IsHotKeyBeingEntered();
 
 // Posts UM_RELOAD_HOTKEYS to every main window of every running instance.
 void BroadcastReloadHotKeys();

@@ -25,6 +25,7 @@ IDOK, IDCANCEL = 1, 2
 # Two clicks on one button closer than this are a double click, which an
 # image button does not take for a second click.
 DOUBLE_CLICK_TIME = 0.6
+FOREIGN_DIALOG = (90, 60)  # where the probe's own dialog titled VexoQuon shows
 
 
 def start_main(wine):
@@ -284,3 +285,166 @@ def test_every_menu_item_runs_its_command(wine, platform, cleanup):
         assert page.proc.wait(timeout=20) == 0
     assert not message_boxes(wine)
     wait_until(lambda: not process_windows(wine, hall["pid"]), 15, what="the hall to end by itself")
+
+
+# ---- the settings dialog -------------------------------------------------------
+
+def edit_text(wine, edit):
+    import json
+    return json.loads(wine.probe("text", edit["hwnd"]))
+
+
+def hot_keys(wine):
+    """The stored hot keys (the file holds the statistics too)."""
+    return {k: v for k, v in wine.read_ini().items() if k in ("ShortKey", "AltWndKey", "SndKey")}
+
+
+def press(wine, edit, *keys):
+    """Real keys into a key edit, after a click into it for the keyboard focus."""
+    click_window(wine, edit)
+    for key in keys:
+        wine.xdotool("key", key)
+
+
+def wait_text(wine, edit, text):
+    return wait_until(lambda: edit_text(wine, edit) == text, 10, what=f"the edit to say {text!r}")
+
+
+def test_settings_take_keys_by_pressing_them_and_reach_every_main_window(wine, platform, cleanup, tmp_path):
+    wine.write_ini({})
+    a = start_main(wine)
+    cleanup.append(a.proc)
+    page_a = log_in(wine, a, "1服-甲-a")
+    b = start_main(wine)
+    cleanup.append(b.proc)
+    page_b = log_in(wine, b, "2服-乙-b")
+    # The second window out of the way, the first one on top.
+    wine.probe("move", b.hwnd, 0, 540, 672, 260)
+    click(wine, 900, 5)
+    foreign_log = str(tmp_path / "foreign.log")
+    foreign = wine.start_probe("dialog", "VexoQuon", "--log", "Z:" + foreign_log.replace("/", "\\"))
+    cleanup.append(foreign)
+    foreign_hwnd = int(foreign.stdout.readline().decode().split()[1])
+    expected = ExpectedMenu(wine, system_menu_items("F10"))
+
+    # The hall of the first window refreshes on a plain F5 while F5 is no hot key.
+    a.click(*HALL_BUTTON)
+    hall = wait_until(lambda: game_frames(wine, a.hwnd), 30, what="the hall frame")[0]
+    assert wine.probe("complete", hall["hwnd"], platform.url + HALL, "Vexo 游戏大厅") == "1"
+    refreshes = lambda: int(wine.probe("refreshes", hall["hwnd"]))
+    wine.probe("post", hall["hwnd"], 0x0100, 0x74, 0x003F0001)
+    wait_until(lambda: refreshes() == 1, 10, what="a plain F5 refreshing the hall")
+
+    # The dialog shows the stored keys.
+    dlg = open_settings(wine, a, expected)
+    boss, switch, sound = (control(wine, dlg, i) for i in (IDC_EDIT_BOSS, IDC_EDIT_SWITCH, IDC_EDIT_SOUND))
+    assert [edit_text(wine, e) for e in (boss, switch, sound)] == ["F10", "Ctrl  +  Tab", "Ctrl  +  Q"]
+    wine.screenshot("settings-dialog.png")
+
+    # Pressing the boss key (or the sound key) to enter it hides nothing, in
+    # neither main window.
+    press(wine, boss, "F11")
+    wait_text(wine, boss, "F11")
+    press(wine, boss, "F10")
+    wait_text(wine, boss, "F10")
+    press(wine, sound, "ctrl+q")
+    wait_text(wine, sound, "Ctrl  +  Q")
+    time.sleep(1)
+    assert a.info()["visible"] and b.info()["visible"] and settings_dialogs(wine, a), \
+        "the boss key acted while being entered"
+    assert not [e for e in page_a.events() + page_b.events() if e[:2] == ["set_mute", "1"]], "the sound key acted"
+
+    # Hiding while the dialog is open (the boss key with the focus on a
+    # button) closes it as cancelled and writes nothing.
+    press(wine, boss, "F9")
+    wait_text(wine, boss, "F9")
+    cancel = control(wine, dlg, IDCANCEL)
+    left, top, right, bottom = cancel["rect"]
+    wine.xdotool("mousemove", (left + right) // 2, (top + bottom) // 2)
+    wine.xdotool("mousedown", 1)  # the button takes the focus ...
+    wine.xdotool("mousemove", left - 40, top - 40)
+    wine.xdotool("mouseup", 1)  # ... without being clicked
+    wine.xdotool("key", "F10")
+    wait_until(lambda: not a.info()["visible"] and not b.info()["visible"], 10, what="both windows hidden")
+    wait_until(lambda: not settings_dialogs(wine, a), 10, what="the settings closed by the hide")
+    assert hot_keys(wine) == {}
+    click(wine, *FOREIGN_DIALOG)  # keys reach Wine only while one of its windows has the X focus
+    wine.xdotool("key", "F10")
+    wait_until(lambda: a.info()["visible"] and b.info()["visible"], 10, what="both windows restored")
+
+    click(wine, 900, 5)
+    dlg = open_settings(wine, a, expected)
+    boss, switch, sound = (control(wine, dlg, i) for i in (IDC_EDIT_BOSS, IDC_EDIT_SWITCH, IDC_EDIT_SOUND))
+    assert edit_text(wine, boss) == "F10", "nothing was kept from the cancelled dialog"
+
+    # The texts of captured keys.
+    for keys, text in ((["F11"], "F11"), (["BackSpace"], "无"), (["F11", "Delete"], "无"), (["F11", "F12"], "无"),
+                       (["space"], ""), (["F11", "Escape"], "F11"), (["Return"], "F11")):
+        press(wine, boss, *keys)
+        wait_text(wine, boss, text)
+    assert settings_dialogs(wine, a), "Escape and Enter close nothing"
+    for keys, text in ((["ctrl+Tab"], "Ctrl  +  Tab"), (["Tab"], "Tab"), (["F12"], ""), (["alt"], "Alt  +  "),
+                       (["shift+F3"], "Shift  +  F3"), (["ctrl+Tab"], "Ctrl  +  Tab")):
+        press(wine, switch, *keys)
+        wait_text(wine, switch, text)
+    press(wine, sound, "Tab")
+    wait_text(wine, sound, "")  # Tab only switches windows
+    click_window(wine, sound)
+    wine.xdotool("keydown", "Control_L")
+    wait_text(wine, sound, "Ctrl  +  ")
+    wine.xdotool("key", "q")
+    wine.xdotool("keyup", "Control_L")
+    wait_text(wine, sound, "Ctrl  +  Q")
+
+    # Two empty texts conflict: the dialog says so and stays; nothing is written.
+    press(wine, boss, "space")
+    press(wine, switch, "space")
+    wait_text(wine, switch, "")
+    click_window(wine, control(wine, dlg, IDOK))
+    box = answer_box(wine, BTN_YES)
+    assert box["owner"] == dlg["hwnd"]
+    assert settings_dialogs(wine, a) and hot_keys(wine) == {}
+
+    # Saving: F5 for the boss key, Ctrl+Tab, Ctrl+Q; every main window and
+    # its pages and hall reload, other programs' windows are not told.
+    press(wine, boss, "F5")
+    press(wine, switch, "ctrl+Tab")
+    wait_text(wine, switch, "Ctrl  +  Tab")
+    click_window(wine, control(wine, dlg, IDOK))
+    wait_until(lambda: not settings_dialogs(wine, a), 10, what="the settings closed by saving")
+    assert hot_keys(wine) == {"ShortKey": "0,116", "AltWndKey": "2,9", "SndKey": "2,81"}
+    for page in (page_a, page_b):
+        page.wait_event("reload_hotkeys")
+    time.sleep(0.5)
+    foreign_messages = lambda: open(foreign_log, encoding="utf-8-sig").read().split()
+    assert not foreign_messages(), "a foreign dialog was told"
+    wine.probe("post", foreign_hwnd, UM_RELOAD_HOTKEYS, 0, 0)  # it would have heard it
+    wait_until(lambda: foreign_messages() == ["user", "4", "0", "0"], 10, what="the foreign dialog's log")
+
+    # The hall takes the new key: a plain F5 is the boss key's now.
+    wine.probe("post", hall["hwnd"], 0x0100, 0x74, 0x003F0001)
+    wine.probe("post", hall["hwnd"], 0x0100, 0x74, SELF_POSTED_MARKER)
+    wait_until(lambda: refreshes() == 2, 10, what="the marked F5")
+    time.sleep(0.5)
+    assert refreshes() == 2, "a plain F5 refreshed the hall"
+
+    # Both main windows act on the new key, not on the old one.
+    click(wine, 900, 5)
+    wine.xdotool("key", "F10")
+    time.sleep(1)
+    assert a.info()["visible"] and b.info()["visible"], "the old boss key still acts"
+    wine.xdotool("key", "F5")
+    wait_until(lambda: not a.info()["visible"] and not b.info()["visible"], 10, what="F5 hiding both windows")
+    click(wine, *FOREIGN_DIALOG)
+    wine.xdotool("key", "F5")
+    wait_until(lambda: a.info()["visible"] and b.info()["visible"], 10, what="F5 restoring both windows")
+
+    # Backspace turns the boss key off: "0,0".
+    click(wine, 900, 5)
+    dlg = open_settings(wine, a, ExpectedMenu(wine, system_menu_items("F5")))
+    boss = control(wine, dlg, IDC_EDIT_BOSS)
+    press(wine, boss, "BackSpace")
+    wait_text(wine, boss, "无")
+    click_window(wine, control(wine, dlg, IDOK))
+    wait_until(lambda: wine.read_ini().get("ShortKey") == "0,0", 10, what="the boss key off")
+    assert wine.read_ini()["SndKey"] == "2,81"
