@@ -448,3 +448,88 @@ def test_settings_take_keys_by_pressing_them_and_reach_every_main_window(wine, p
     click_window(wine, control(wine, dlg, IDOK))
     wait_until(lambda: wine.read_ini().get("ShortKey") == "0,0", 10, what="the boss key off")
     assert wine.read_ini()["SndKey"] == "2,81"
+
+
+# ---- the add-account popup -------------------------------------------------------
+
+QUESTION = "在当前窗口新增标签页？\r\n点击\"是\"，在当前窗口登录(支持3个标签页)；\r\n点击\"否\"，在新窗口中登录。"
+
+
+def popups(wine, main):
+    return [w for w in wine.windows(cls="#32770", title="登录其他账号", pid=main.info()["pid"], visible=True)
+            if w["owner"] == main.hwnd]
+
+
+def open_popup(wine, main):
+    main.click(*ADD_ACCOUNT_LINK)
+    return wait_until(lambda: popups(wine, main), 10, what="the add-account popup")[0]
+
+
+def logins_of(wine, main):
+    return [w for w in wine.windows(cls="#32770", title="VexoQuon") if w["owner"] == main.hwnd]
+
+
+def nothing_started(wine, main, windows_before):
+    time.sleep(1.5)
+    return not logins_of(wine, main) and len(main_windows(wine)) == windows_before
+
+
+def test_the_add_account_popup_opens_a_tab_or_a_window(wine, platform, cleanup):
+    wine.write_ini({})
+    main = start_main(wine)
+    cleanup.append(main.proc)
+    log_in(wine, main, "1服-甲-a")
+    mains = len(main_windows(wine))
+
+    # Under the link, its top-right corner at the link's bottom-right, fitted to its skin.
+    popup = open_popup(wine, main)
+    link = control(wine, main.info(), 1005)
+    assert popup["rect"][2] == link["rect"][2] and popup["rect"][1] == link["rect"][3], (popup["rect"], link["rect"])
+    assert popup["client"] == [284, 150]
+    assert edit_text(wine, control(wine, popup, 1023)) == QUESTION
+    wine.screenshot("add-account-popup.png")
+
+    # Its caption does not drag it.
+    left, top = popup["rect"][0] + 60, popup["rect"][1] + 12
+    wine.xdotool("mousemove", left, top)
+    wine.xdotool("mousedown", 1)
+    wine.xdotool("mousemove", left - 100, top + 80)
+    wine.xdotool("mouseup", 1)
+    time.sleep(0.5)
+    assert popups(wine, main)[0]["rect"] == popup["rect"]
+
+    # A click on the main window dismisses it without an answer; so does Escape.
+    click(wine, *PAGE_AREA)
+    wait_until(lambda: not popups(wine, main), 10, what="the popup hidden by the click")
+    assert nothing_started(wine, main, mains)
+    open_popup(wine, main)
+    wine.xdotool("key", "Escape")
+    wait_until(lambda: not popups(wine, main), 10, what="the popup hidden by Escape")
+    assert nothing_started(wine, main, mains)
+
+    # "是": a new tab's page process, whose login shows over this window.
+    click_window(wine, control(wine, open_popup(wine, main), IDOK))
+    wait_until(lambda: not popups(wine, main), 10, what="the popup hidden by its answer")
+    dismiss_launched_login(wine, main)
+
+    # "否": a second, independent main window.
+    click_window(wine, control(wine, open_popup(wine, main), IDCANCEL))
+    other = wait_until(lambda: [w for w in main_windows(wine) if w["hwnd"] != main.hwnd], 30,
+                       what="a second main window")[0]
+    assert other["pid"] != main.info()["pid"]
+    assert not logins_of(wine, main), "no tab of this window"
+    wine.probe("post", other["hwnd"], WM_SYSCOMMAND, SC_CLOSE, 0)
+    wait_until(lambda: len(main_windows(wine)) == mains, 30, what="the second main window closed")
+
+    # A fourth tab is refused and starts nothing.
+    log_in(wine, main, "2服-乙-b")
+    log_in(wine, main, "3服-丙-c")
+    click_window(wine, control(wine, open_popup(wine, main), IDOK))
+    assert answer_box(wine, BTN_YES)["owner"] == 0
+    assert nothing_started(wine, main, mains)
+
+    # The boss key hides the popup with the window.
+    open_popup(wine, main)
+    wine.xdotool("key", "F10")
+    wait_until(lambda: not main.info()["visible"], 10, what="the window hidden")
+    assert not popups(wine, main)
