@@ -1,11 +1,9 @@
+// CLoriq3Dlg, the frame of it: set-up, page processes, hot keys, exit, size,
+// the 400 ms mute/hall timer, key routing and the message switch.
 #include "mainwnd/Loriq3Dlg.h"
 
-#include <shellapi.h>
-
-#include "app/Endpoints.h"
 #include "app/Paths.h"
 #include "app/Process.h"
-#include "app/StatReport.h"
 #include "app/WindowHandle.h"
 #include "mainwnd/CommandLines.h"
 #include "mainwnd/HotKeys.h"

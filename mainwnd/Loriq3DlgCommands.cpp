@@ -171,6 +171,11 @@ void CLoriq3Dlg::CheckForUpdateNow() {
 }
 
 void CLoriq3Dlg::ShowSettings() {
+    // The tray menu still works while the dialog runs: one dialog at a time.
+    if (activeModalDialog) {
+        ::SetForegroundWindow(activeModalDialog->m_hWnd);
+        return;
+    }
     CSettingDlg dlg(m_hWnd);
     activeModalDialog = &dlg;
     dlg.DoModal();

@@ -341,6 +341,15 @@ def test_settings_take_keys_by_pressing_them_and_reach_every_main_window(wine, p
     assert [edit_text(wine, e) for e in (boss, switch, sound)] == ["F10", "Ctrl  +  Tab", "Ctrl  +  Q"]
     wine.screenshot("settings-dialog.png")
 
+    # The tray menu still works meanwhile; its "设置..." opens no second dialog.
+    tray_expected = ExpectedMenu(wine, tray_menu_items("F10"))
+    wine.xdotool("mousemove", 700, 500)
+    a.post(UM_TRAY_MENU, 0, 0)
+    menu = wait_until(lambda: open_menus(wine, a.info()["pid"]), 10, what="the tray menu")[0]
+    choose(wine, menu, tray_expected, "设置...")
+    time.sleep(1)
+    assert len(settings_dialogs(wine, a)) == 1
+
     # Pressing the boss key (or the sound key) to enter it hides nothing, in
     # neither main window.
     press(wine, boss, "F11")
