@@ -97,9 +97,14 @@ class ExpectedMenu:
     compared with this one, and its items are clicked where this one has them."""
 
     def __init__(self, wine, items, at=(200, 200)):
-        proc = wine.start_probe("showmenu", at[0], at[1], *[t or "-" for t in items])
         import json
-        self.layout = json.loads(proc.stdout.readline().decode("utf-8"))
+        for _ in range(3):
+            proc = wine.start_probe("showmenu", at[0], at[1], *[t or "-" for t in items])
+            line = proc.stdout.readline().decode("utf-8").strip()
+            if line:
+                break
+            proc.wait(timeout=20)  # the menu did not show (no foreground yet): again
+        self.layout = json.loads(line)
         self.picture = crop(wine.screenshot("expected-menu.png"), self.layout["rect"],
                             wine.root + "/expected-menu-crop.png")
         wine.xdotool("key", "Escape")
