@@ -17,4 +17,5 @@ set(BROWSER_WIN_SOURCES
   browser/ProcessMute.cpp
   browser/SoundInterception.cpp
   browser/EntryPatch.cpp
+  browser/AddAccDlg.cpp
 )

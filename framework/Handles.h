@@ -1,9 +1,10 @@
 // RAII holders for the handle kinds the system juggles: kernel handles, GDI
-// objects, and COM interface pointers. Each owns exactly one object and frees
-// it in its destructor; none is copyable.
+// objects, image lists, icons, menus and COM interface pointers. Each owns
+// exactly one object and frees it in its destructor; none is copyable.
 #pragma once
 
 #include <windows.h>
+#include <commctrl.h>
 #include <unknwn.h>
 
 #include <utility>
@@ -87,6 +88,27 @@ private:
     HWND m_hwnd;
     HDC m_dc;
 };
+
+struct ImageListTraits {
+    static HIMAGELIST Invalid() { return nullptr; }
+    static bool IsValid(HIMAGELIST h) { return h != nullptr; }
+    static void Close(HIMAGELIST h) { ImageList_Destroy(h); }
+};
+using ImageList = UniqueHandle<HIMAGELIST, ImageListTraits>;
+
+struct IconTraits {
+    static HICON Invalid() { return nullptr; }
+    static bool IsValid(HICON h) { return h != nullptr; }
+    static void Close(HICON h) { ::DestroyIcon(h); }
+};
+using Icon = UniqueHandle<HICON, IconTraits>;
+
+struct MenuTraits {
+    static HMENU Invalid() { return nullptr; }
+    static bool IsValid(HMENU h) { return h != nullptr; }
+    static void Close(HMENU h) { ::DestroyMenu(h); }
+};
+using Menu = UniqueHandle<HMENU, MenuTraits>;
 
 template <typename I>
 class ComPtr {

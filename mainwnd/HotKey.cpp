@@ -23,6 +23,12 @@ bool MatchesHotKey(const HotKey& key, int vk, int modifiers) {
     return key.vk > 0 && key.vk == vk && key.modifiers == modifiers;
 }
 
+HookAction HookActionFor(int vk, int modifiers, const HotKey& boss, const HotKey& sound) {
+    if (MatchesHotKey(boss, vk, modifiers)) return HookAction::BossKey;
+    if (MatchesHotKey(sound, vk, modifiers)) return HookAction::SoundKey;
+    return HookAction::None;
+}
+
 std::wstring KeyName(int vk) {
     if (vk >= 48 && vk <= 57) return std::wstring(1, wchar_t(vk));
     if (vk >= 65 && vk <= 90) return std::wstring(1, wchar_t(vk));

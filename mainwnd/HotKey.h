@@ -23,6 +23,11 @@ int CurrentModifiers(bool ctrlDown, bool shiftDown, bool altDown);
 // A key event matches when its code equals vk and the modifiers are exactly equal.
 bool MatchesHotKey(const HotKey& key, int vk, int modifiers);
 
+// What a key down seen by the system-wide keyboard hook stands for: the
+// boss key is matched first, then the sound key.
+enum class HookAction { None = 0, BossKey = 1, SoundKey = 2 };
+HookAction HookActionFor(int vk, int modifiers, const HotKey& boss, const HotKey& sound);
+
 // Display text: "无" for an off key, else "Ctrl  +  ", "Shift  +  ", "Alt  +  " and the key name.
 std::wstring FormatHotKey(int vk, int modifiers);
 std::wstring KeyName(int vk);

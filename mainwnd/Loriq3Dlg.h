@@ -1,13 +1,20 @@
 // CLoriq3Dlg: the main game window. Holds up to three game pages as tabs;
 // every page is a frame of its own page process, re-parented into this window.
+// Its methods are split by concern: Loriq3Dlg.cpp (set-up, layout, timer,
+// key routing, the message switch), Loriq3DlgTabs.cpp (pages and tabs),
+// Loriq3DlgCommands.cpp (buttons, menus and their commands, hiding).
 #pragma once
 
 #include <windows.h>
-#include <commctrl.h>
 
 #include <string>
 #include <vector>
 
+#include "browser/AddAccDlg.h"
+#include "mainwnd/HotKey.h"
+#include "mainwnd/PageRegistry.h"
+#include "mainwnd/TabStripView.h"
+#include "mainwnd/TrayIcon.h"
 #include "skin/BtnEx.h"
 #include "skin/DlgEx.h"
 #include "skin/StaticEx.h"
@@ -24,9 +31,20 @@ public:
     void SwitchToNextTab();
     void ToggleBossHide();
     void BringToFront();
+    void ShowSystemMenu();
+    void ShowTrayMenu();
     void LaunchPageProcess();
 
     BOOL PreTranslateMessage(MSG* msg) override;
+
+    int PageCount() const { return m_pages.Count(); }
+    HWND Page(int i) const { return static_cast<HWND>(m_pages.FrameAt(i)); }
+    HWND CurrentPage() const { return static_cast<HWND>(m_pages.CurrentFrame()); }
+    int CurrentTab() const { return m_pages.Current(); }
+    HWND HallWindow() const { return static_cast<HWND>(m_pages.Hall()); }
+    HANDLE PendingPageProcess() const { return m_pages.PendingProcess(); }
+    std::vector<HWND> PageFrames() const;
+    const TabStripView& TabStrip() const { return m_tabStrip; }
 
     HICON m_hIcon = nullptr;
     HICON m_hSmallIcon = nullptr;
@@ -38,18 +56,13 @@ public:
     int muted = 0;
     int hallShown = 0;
     OSVERSIONINFOW m_osvi{};
-    HWND hallWindow = nullptr;
-    HANDLE pendingPageProcess = nullptr;
-    std::vector<HWND> pages;
-    std::vector<std::wstring> titles;
-    HIMAGELIST m_tabImages = nullptr;
-    HIMAGELIST m_closeImages = nullptr;
-    int currentTab = 0;
-    int hotTab = -1;
-    int hotPart = -1;
-    int tipActive = 0;
-    HWND m_tooltip = nullptr;
-    int trackingMouse = 0;
+    // The tabs: page frames and titles in tab order, the current tab, the
+    // hall's frame and the page process that has not registered yet.
+    PageRegistry m_pages;
+    // Tab images, close images, hover state and the tab tooltip.
+    TabStripView m_tabStrip;
+    // Created from its template on first use.
+    CAddAccDlg addAccountPopup;
 
 protected:
     BOOL OnInitDialog() override;
@@ -59,35 +72,42 @@ protected:
     LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
 
 private:
+    static constexpr UINT_PTR kMuteTimer = 3;
+    static constexpr UINT kMuteTimerMs = 400;
+    static constexpr UINT kTrayIconId = 1;
+
     void SetUpSkin();
     void SetButtonImage(CBtnEx& button, UINT imageId);
-    HIMAGELIST LoadStrip(UINT imageId, int frames);
-    void CreateTooltip();
     void AddTrayIcon();
-    void DeleteTrayIcon();
     void PlaceCaptionControls(int cx);
-    void RepaintRect(int left, int top, int right, int bottom);
-    void RepaintTab(int i);
-    void RepaintCloseBox(int i);
-    void ActivateTip(bool on, const std::wstring& text = L"");
+    void HideAllPages();
+    void MoveToPageArea(HWND wnd);
+    void SelectTab(int i);
+    bool InTabStrip(POINT client) const;
+    bool HallVisible() const {
+        HWND hall = HallWindow();
+        return hall && ::IsWindow(hall) && ::IsWindowVisible(hall);
+    }
 
     LRESULT OnCopyData(const COPYDATASTRUCT* cds);
     LRESULT OnRegisterPage(HWND frame, LPARAM kind);
     void OnAddLogin(WPARAM where);
+    void OnHallButton();
+    void ShowAddAccountPopup();
+    void RunMenuCommand(int id);
+    void ClearCache();
+    void CheckForUpdateNow();
+    void ShowSettings();
     void OnTrayNotify(LPARAM mouseMessage);
+    void OnHookHotKey(HookAction action);
     BOOL OnEraseBkgnd(HDC hdc);
-    LRESULT OnNcHitTest(LPARAM lParam);
+    LRESULT OnNcHitTest(POINT screen);
     void OnTabButtonDown(POINT client);
     void OnTabButtonUp(POINT client, bool middle);
-    void OnMouseLeave(bool client);
     LRESULT OnSize(UINT type, int cx, int cy);
     void OnWindowPosChanging(WINDOWPOS* pos);
     void OnTimer(UINT_PTR id);
     void OnPaintIconic();
 
-    bool HallVisible() const { return hallWindow && ::IsWindow(hallWindow) && ::IsWindowVisible(hallWindow); }
-    bool m_bTrayIconAdded = false;
+    TrayIcon m_trayIcon;
 };
-
-// The one main window of this process, for the keyboard hook.
-extern CLoriq3Dlg* g_pMainDlg;

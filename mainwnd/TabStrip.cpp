@@ -16,6 +16,19 @@ bool InCloseBox(int i, int x, int y) {
     return x >= 296 + kTabWidth * i && x < 309 + kTabWidth * i && y >= 3 && y < 16;
 }
 
+int HoverPart(int i, int x, int y, bool leftDown) {
+    if (!InCloseBox(i, x, y)) return 0;
+    return leftDown ? 2 : 1;
+}
+
+std::vector<Rect> HoverRepaints(int oldTab, int oldPart, int newTab, int newPart) {
+    std::vector<Rect> rects;
+    if (oldTab == newTab && oldPart == newPart) return rects;
+    if (oldTab >= 0) rects.push_back(oldTab == newTab ? CloseBoxRect(oldTab) : TabRepaintRect(oldTab));
+    if (newTab >= 0 && newTab != oldTab) rects.push_back(TabRepaintRect(newTab));
+    return rects;
+}
+
 Rect TabImageRect(int i) { return Xywh(kFirstTabLeft + kTabWidth * i, kTabTop, kTabWidth, kTabHeight); }
 Rect CloseBoxRect(int i) { return Xywh(296 + kTabWidth * i, kTabTop, kCloseSize, kCloseSize); }
 Rect TabTextRect(int i) { return Rect{136 + kTabWidth * i, 8, 296 + kTabWidth * i, 22}; }

@@ -4,6 +4,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "skin/FrameLayout.h"
 
@@ -27,6 +28,15 @@ int TabIndexAt(int x);
 bool InHitZone(int x, int y, int pages);
 // The close box of tab i: 296 + 189i <= x < 309 + 189i, 3 <= y < 16.
 bool InCloseBox(int i, int x, int y);
+
+// What part of tab i lies under a point of the hit zone: 0 the tab, 1 its
+// close box, 2 its close box with the left button down.
+int HoverPart(int i, int x, int y, bool leftDown);
+// What moving the hover from (oldTab, oldPart) to (newTab, newPart)
+// repaints: nothing when neither changes; else the old close box when only
+// the part of the same tab changed, or the whole old tab (nothing without
+// one), then the new tab when it is another one. Tab -1 is none.
+std::vector<Rect> HoverRepaints(int oldTab, int oldPart, int newTab, int newPart);
 
 Rect TabImageRect(int i);   // 189 x 22 at (120 + 189i, 3)
 Rect CloseBoxRect(int i);   // 13 x 13 at (296 + 189i, 3)

@@ -3,10 +3,19 @@ set(MAINWND_PORTABLE_SOURCES
   mainwnd/CachePaths.cpp
   mainwnd/CommandLines.cpp
   mainwnd/HotKey.cpp
+  mainwnd/KeyCapture.cpp
+  mainwnd/MenuCommands.cpp
+  mainwnd/PageRegistry.cpp
   mainwnd/TabStrip.cpp
 )
 set(MAINWND_WIN_SOURCES
   mainwnd/CacheClear.cpp
   mainwnd/HotKeys.cpp
+  mainwnd/KeyboardHook.cpp
   mainwnd/Loriq3Dlg.cpp
+  mainwnd/Loriq3DlgCommands.cpp
+  mainwnd/Loriq3DlgTabs.cpp
+  mainwnd/SettingDlg.cpp
+  mainwnd/TabStripView.cpp
+  mainwnd/TrayIcon.cpp
 )

@@ -8,6 +8,32 @@
 
 // Dialog templates.
 #define IDD_LORIQ3_DIALOG 102
+#define IDD_SETTING_DIALOG 158
+#define IDD_ADDACC_DIALOG 161
+
+// Controls of the main game window: the caption-bar buttons and the link.
+#define IDC_BTN_HIDE 1001
+#define IDC_BTN_SOUND 1002
+#define IDC_BTN_SYSTEM 1003
+#define IDC_BTN_HALL 1004
+#define IDC_LBL_ADD_ACCOUNT 1005
+
+// Controls of the settings dialog.
+#define IDC_LBL_BOSS_PROMPT 1006
+#define IDC_EDIT_BOSS 1007
+#define IDC_LBL_BOSS_EXAMPLE 1008
+#define IDC_LBL_SWITCH_PROMPT 1009
+#define IDC_EDIT_SWITCH 1010
+#define IDC_LBL_SWITCH_EXAMPLE 1011
+#define IDC_GRP_SWITCH 1012
+#define IDC_GRP_SOUND 1013
+#define IDC_EDIT_SOUND 1014
+#define IDC_LBL_SOUND_EXAMPLE 1015
+#define IDC_LBL_SOUND_PROMPT 1016
+#define IDC_GRP_BOSS 1017
+
+// Controls of the add-account popup (its buttons are IDOK "是" and IDCANCEL "否").
+#define IDC_ADDACC_QUESTION 1023
 
 // Skin images, custom type "PNG".
 #define IDB_LOGIN_BK 129

@@ -35,6 +35,26 @@ TEST(HotKey, MatchingNeedsExactModifiers) {
     EXPECT_EQ(CurrentModifiers(false, false, true), HOTKEY_ALT);
 }
 
+TEST(HotKey, TheHookTellsBossFromSound) {
+    struct Case {
+        HotKey boss, sound;
+        int vk, modifiers;
+        HookAction expected;
+    };
+    const HotKey f10{121, 0}, ctrlQ{81, HOTKEY_CTRL}, off{0, 0};
+    const Case cases[] = {
+        {f10, ctrlQ, 121, 0, HookAction::BossKey},
+        {f10, ctrlQ, 81, HOTKEY_CTRL, HookAction::SoundKey},
+        {f10, ctrlQ, 81, HOTKEY_CTRL | HOTKEY_SHIFT, HookAction::None},
+        {f10, ctrlQ, 121, HOTKEY_ALT, HookAction::None},
+        {ctrlQ, ctrlQ, 81, HOTKEY_CTRL, HookAction::BossKey},  // the same key: the boss key wins
+        {off, ctrlQ, 0, 0, HookAction::None},
+        {HotKey{}, HotKey{}, 121, 0, HookAction::None},  // not loaded yet
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(HookActionFor(c.vk, c.modifiers, c.boss, c.sound), c.expected) << c.vk << "/" << c.modifiers;
+}
+
 TEST(HotKey, DisplayTextAndNames) {
     EXPECT_EQ(FormatHotKey(0, 7), L"无");
     EXPECT_EQ(FormatHotKey(121, 0), L"F10");

@@ -62,6 +62,35 @@ TEST(TabStrip, LongTitlesAreCutToEighteenCharacters) {
     EXPECT_EQ(DisplayTitle(L"123456789", wide), L"123456789...");
 }
 
+TEST(TabStrip, HoverPartOfATab) {
+    EXPECT_EQ(HoverPart(0, 200, 10, false), 0);
+    EXPECT_EQ(HoverPart(0, 200, 10, true), 0) << "pressing the tab itself is no close";
+    EXPECT_EQ(HoverPart(0, 300, 10, false), 1);
+    EXPECT_EQ(HoverPart(0, 300, 10, true), 2);
+    EXPECT_EQ(HoverPart(1, 300, 10, false), 0) << "tab 1's close box lies further right";
+    EXPECT_EQ(HoverPart(1, 300 + 189, 10, false), 1);
+}
+
+TEST(TabStrip, HoverRepaintsOnlyWhatChanged) {
+    using V = std::vector<skin::Rect>;
+    struct Case {
+        int oldTab, oldPart, newTab, newPart;
+        V expected;
+    };
+    const Case cases[] = {
+        {1, 0, 1, 0, {}},                                    // no change
+        {-1, -1, 0, 0, {TabRepaintRect(0)}},                 // entering
+        {0, 0, 0, 1, {CloseBoxRect(0)}},                     // onto the close box
+        {0, 1, 0, 2, {CloseBoxRect(0)}},                     // pressing it
+        {0, 1, 1, 0, {TabRepaintRect(0), TabRepaintRect(1)}},  // to another tab
+        {2, 0, -1, -1, {TabRepaintRect(2)}},                 // leaving
+        {-1, -1, -1, -1, {}},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(HoverRepaints(c.oldTab, c.oldPart, c.newTab, c.newPart), c.expected)
+            << c.oldTab << "," << c.oldPart << " -> " << c.newTab << "," << c.newPart;
+}
+
 TEST(TabStrip, CaptionControlsFollowTheRightEdge) {
     CaptionControls c = PlaceCaptionControls(1000);
     EXPECT_EQ(c.hide, (skin::Rect{886, 0, 913, 27}));

@@ -29,6 +29,12 @@
 //   probe enable HWND 0|1                     EnableWindow from outside (prints the previous state)
 //   probe window CLASS TITLE                  a visible top-level window of class CLASS of this
 //                                             process; prints its handle, runs until it is closed
+//   probe showmenu X Y ITEM...                a popup menu of its own at (X, Y) with these items
+//                                             ("-" a separator); prints {rect, items: [{text,
+//                                             rect}]} once it shows; closes on a choice, Escape or
+//                                             after 20 s
+//   probe dialog TITLE [--log FILE]           a plain system dialog ("#32770") with that title
+//                                             that logs every WM_USER+n message it receives
 //   (any name but probe.exe, no arguments)   a stand-in game client: records its start in
 //                                             <exe>.started (command line, priority class)
 #include <windows.h>
@@ -428,6 +434,107 @@ int RunWindow(int argc, wchar_t** argv) {
     return 0;
 }
 
+// ---- popup menus ----------------------------------------------------------------
+// Another process's menu cannot be read from here (its items live in that
+// process), so the probe shows a menu of its own with the items a test
+// expects: a test compares the two pictures and takes the item rectangles
+// from the probe's menu, laid out by the same system code.
+
+HMENU g_shownMenu = nullptr;
+bool g_menuReported = false;
+
+LRESULT CALLBACK MenuOwnerProc(HWND h, UINT msg, WPARAM w, LPARAM l) {
+    if (msg == WM_ENTERIDLE && w == MSGF_MENU && !g_menuReported) {
+        g_menuReported = true;
+        HWND menuWnd = (HWND)l;
+        RECT mr{};
+        ::GetWindowRect(menuWnd, &mr);
+        wchar_t buf[160];
+        swprintf(buf, 160, L"{\"rect\":[%ld,%ld,%ld,%ld],\"items\":[", mr.left, mr.top, mr.right, mr.bottom);
+        std::wstring out = buf;
+        int n = ::GetMenuItemCount(g_shownMenu);
+        for (int i = 0; i < n; ++i) {
+            wchar_t text[256] = {};
+            ::GetMenuStringW(g_shownMenu, i, text, 256, MF_BYPOSITION);
+            RECT r{};
+            ::GetMenuItemRect(h, g_shownMenu, i, &r);
+            // Windows answers in screen coordinates; Wine relative to the menu window.
+            if (!::PtInRect(&mr, POINT{r.left, r.top})) ::OffsetRect(&r, mr.left, mr.top);
+            swprintf(buf, 160, L"\"rect\":[%ld,%ld,%ld,%ld]", r.left, r.top, r.right, r.bottom);
+            if (i) out += L",";
+            out += L"{\"text\":" + Json(text) + L"," + buf + L"}";
+        }
+        Out(out + L"]}");
+    }
+    if (msg == WM_TIMER) ::EndMenu();
+    return ::DefWindowProcW(h, msg, w, l);
+}
+
+int ShowMenu(int argc, wchar_t** argv) {
+    if (argc < 5) return 2;
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = MenuOwnerProc;
+    wc.hInstance = ::GetModuleHandleW(nullptr);
+    wc.lpszClassName = L"VexoProbeMenuOwner";
+    ::RegisterClassW(&wc);
+    HWND owner = ::CreateWindowExW(WS_EX_TOOLWINDOW, wc.lpszClassName, L"", WS_POPUP | WS_VISIBLE, 0, 0, 1, 1,
+                                   nullptr, nullptr, wc.hInstance, nullptr);
+    g_shownMenu = ::CreatePopupMenu();
+    for (int i = 4; i < argc; ++i) {
+        if (std::wstring(argv[i]) == L"-")
+            ::AppendMenuW(g_shownMenu, MF_SEPARATOR, 0, nullptr);
+        else
+            ::AppendMenuW(g_shownMenu, MF_STRING, 100 + i, argv[i]);
+    }
+    ::SetForegroundWindow(owner);
+    ::SetTimer(owner, 1, 20000, nullptr);  // never left open for good
+    int chosen = ::TrackPopupMenu(g_shownMenu, TPM_RETURNCMD | TPM_LEFTALIGN | TPM_TOPALIGN, (int)wcstol(argv[2], nullptr, 0),
+                                  (int)wcstol(argv[3], nullptr, 0), 0, owner, nullptr);
+    ::DestroyMenu(g_shownMenu);
+    ::DestroyWindow(owner);
+    return chosen ? 0 : 1;
+}
+
+// ---- a foreign dialog --------------------------------------------------------------
+
+FILE* g_dialogLog = nullptr;
+
+INT_PTR CALLBACK ForeignDialogProc(HWND h, UINT msg, WPARAM w, LPARAM l) {
+    if (msg >= WM_USER && msg < WM_USER + 100 && g_dialogLog) {
+        fwprintf(g_dialogLog, L"user %u %llu %lld\n", msg - WM_USER, (unsigned long long)w, (long long)l);
+        fflush(g_dialogLog);
+    }
+    if (msg == WM_CLOSE) {
+        ::DestroyWindow(h);
+        return TRUE;
+    }
+    if (msg == WM_DESTROY) ::PostQuitMessage(0);
+    return msg == WM_INITDIALOG;
+}
+
+int RunDialog(int argc, wchar_t** argv) {
+    if (argc < 3) return 2;
+    for (int i = 3; i < argc; ++i)
+        if (std::wstring(argv[i]) == L"--log" && i + 1 < argc) g_dialogLog = _wfopen(argv[++i], L"w, ccs=UTF-8");
+    // An empty in-memory template: style, no controls, position and size.
+    alignas(4) WORD tmpl[32] = {};
+    auto* dt = reinterpret_cast<DLGTEMPLATE*>(tmpl);
+    dt->style = WS_POPUP | WS_VISIBLE | WS_CAPTION;
+    dt->cx = 100;
+    dt->cy = 40;
+    HWND dlg = ::CreateDialogIndirectParamW(::GetModuleHandleW(nullptr), dt, nullptr, ForeignDialogProc, 0);
+    if (!dlg) return 1;
+    ::SetWindowTextW(dlg, argv[2]);
+    Out(L"dialog " + Hwnd(dlg));
+    MSG msg;
+    while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        ::TranslateMessage(&msg);
+        ::DispatchMessageW(&msg);
+    }
+    if (g_dialogLog) fclose(g_dialogLog);
+    return 0;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -537,6 +644,8 @@ int wmain(int argc, wchar_t** argv) {
     }
     if (cmd == L"owner") return RunOwner(argc, argv);
     if (cmd == L"window") return RunWindow(argc, argv);
+    if (cmd == L"showmenu") return ShowMenu(argc, argv);
+    if (cmd == L"dialog") return RunDialog(argc, argv);
     if (cmd == L"kill" && argc >= 3) {
         HANDLE process = ::OpenProcess(PROCESS_TERMINATE, FALSE, (DWORD)Num(argv[2]));
         BOOL ok = process && ::TerminateProcess(process, 1);
