@@ -94,7 +94,9 @@ void CLoginDlg::OnLoadGame(const std::wstring& url) {
     cds.dwData = 0;
     cds.cbData = static_cast<DWORD>((key.size() + 1) * sizeof(wchar_t));
     cds.lpData = const_cast<wchar_t*>(key.c_str());
-    LRESULT accepted = ::SendMessageW(g_hOwnerWnd, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&cds));
+    // Our window in wParam: the main window pairs this title with our frame.
+    LRESULT accepted = ::SendMessageW(g_hOwnerWnd, WM_COPYDATA, reinterpret_cast<WPARAM>(m_hWnd),
+                                      reinterpret_cast<LPARAM>(&cds));
     if (!accepted) {
         std::wstring text = DuplicateLoginMessage(request.account.account, request.account.server);
         SkinMessageBox(nullptr, text.c_str(), L"VexoQuon", 0);

@@ -213,6 +213,8 @@ void CLoriq3Dlg::OnWindowPosChanging(WINDOWPOS* pos) {
 
 void CLoriq3Dlg::OnTimer(UINT_PTR id) {
     if (id != kMuteTimer) return;
+    RemoveDeadPages();
+    if (!m_hWnd) return;
     for (HWND page : PageFrames()) ::PostMessageW(page, UM_SET_MUTE, (WPARAM)muted, 0);
     if (muted != g_shownMuted) {
         g_shownMuted = muted;
@@ -277,7 +279,7 @@ LRESULT CLoriq3Dlg::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     }
     switch (msg) {
     case WM_COPYDATA:
-        return OnCopyData(reinterpret_cast<const COPYDATASTRUCT*>(lParam));
+        return OnCopyData(reinterpret_cast<HWND>(wParam), reinterpret_cast<const COPYDATASTRUCT*>(lParam));
     case UM_REGISTER_PAGE:
         return OnRegisterPage(reinterpret_cast<HWND>(wParam), lParam);
     case UM_RELOAD_HOTKEYS:

@@ -89,8 +89,9 @@ private:
         return hall && ::IsWindow(hall) && ::IsWindowVisible(hall);
     }
 
-    LRESULT OnCopyData(const COPYDATASTRUCT* cds);
+    LRESULT OnCopyData(HWND sender, const COPYDATASTRUCT* cds);
     LRESULT OnRegisterPage(HWND frame, LPARAM kind);
+    void RemoveDeadPages();
     void OnAddLogin(WPARAM where);
     void OnHallButton();
     void ShowAddAccountPopup();

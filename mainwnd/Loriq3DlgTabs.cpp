@@ -12,23 +12,43 @@ using namespace tabstrip;
 
 // ---- pages arriving ---------------------------------------------------------
 
-LRESULT CLoriq3Dlg::OnCopyData(const COPYDATASTRUCT* cds) {
+namespace {
+
+// The process of a window of another process; 0 for none or for our own.
+DWORD OtherProcessOf(HWND wnd) {
+    DWORD pid = 0;
+    if (wnd && ::IsWindow(wnd)) ::GetWindowThreadProcessId(wnd, &pid);
+    return pid == ::GetCurrentProcessId() ? 0 : pid;
+}
+
+bool ProcessEnded(DWORD pid) {
+    fw::Handle process(::OpenProcess(SYNCHRONIZE, FALSE, pid));
+    return !process || ::WaitForSingleObject(process.Get(), 0) == WAIT_OBJECT_0;
+}
+
+}  // namespace
+
+LRESULT CLoriq3Dlg::OnCopyData(HWND sender, const COPYDATASTRUCT* cds) {
+    if (!cds || !cds->lpData || cds->cbData < sizeof(wchar_t)) return FALSE;
     // The sender's string need not be terminated within what it sent: read at
     // most cbData bytes.
-    std::wstring title;
-    if (cds && cds->lpData) {
-        const auto* text = static_cast<const wchar_t*>(cds->lpData);
-        std::size_t maxChars = cds->cbData / sizeof(wchar_t);
-        std::size_t n = 0;
-        while (n < maxChars && text[n]) ++n;
-        title.assign(text, n);
-    }
-    if (!m_pages.AcceptTitle(title)) return FALSE;
+    const auto* text = static_cast<const wchar_t*>(cds->lpData);
+    std::size_t maxChars = cds->cbData / sizeof(wchar_t);
+    std::size_t n = 0;
+    while (n < maxChars && text[n]) ++n;
+    std::wstring title(text, n);
+    // A page that names its window in wParam is told apart by its process,
+    // so that its title goes to its own frame; 0 pairs by login order.
+    if (!m_pages.AcceptTitle(title, OtherProcessOf(sender))) return FALSE;
     StartLoginReport(AccountIdOfTitle(title), m_pages.TitleCount());
     return TRUE;
 }
 
 LRESULT CLoriq3Dlg::OnRegisterPage(HWND frame, LPARAM kind) {
+    // Only a window of another process can be a page: not a null handle, not
+    // a stale number, not one of our own windows.
+    DWORD pid = OtherProcessOf(frame);
+    if (!pid) return 0;
     if (m_pages.Empty()) {
         if (!m_bMaximized) OnBtnMax();
         AddTrayIcon();
@@ -40,7 +60,7 @@ LRESULT CLoriq3Dlg::OnRegisterPage(HWND frame, LPARAM kind) {
     }
     HideAllPages();
     if (HallWindow() && ::IsWindow(HallWindow())) ::ShowWindow(HallWindow(), SW_HIDE);
-    m_pages.RegisterPage(frame);
+    m_pages.RegisterPage(frame, pid);
     m_tabStrip.Repaint(StripRepaintRect(PageCount()));
     return 0;
 }
@@ -119,6 +139,29 @@ void CLoriq3Dlg::CloseTab(int i) {
     ShowPage(CurrentPage());
     ::SetParent(removed, nullptr);
     ::PostMessageW(removed, WM_SYSCOMMAND, SC_CLOSE, 0);
+    m_tabStrip.ClearHot();
+    m_tabStrip.Repaint(StripAfterCloseRect(PageCount()));
+}
+
+// A page whose frame is gone (its process crashed or was killed) leaves as a
+// closed tab would, without a question: its account may log in again. The last
+// one gone ends the window as a last page giving up does.
+void CLoriq3Dlg::RemoveDeadPages() {
+    for (DWORD pid : m_pages.WaitingProcessIds())
+        if (ProcessEnded(pid)) m_pages.DropWaitingOf(pid);
+    if (HallWindow() && !::IsWindow(HallWindow())) m_pages.SetHall(nullptr);
+    bool removed = false;
+    for (int i = PageCount() - 1; i >= 0; --i) {
+        if (::IsWindow(Page(i))) continue;
+        m_pages.Close(i);
+        removed = true;
+    }
+    if (!removed) return;
+    if (m_pages.Empty()) {
+        ExitAll();
+        return;
+    }
+    ShowPage(CurrentPage());
     m_tabStrip.ClearHot();
     m_tabStrip.Repaint(StripAfterCloseRect(PageCount()));
 }

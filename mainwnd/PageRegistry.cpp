@@ -12,16 +12,25 @@ bool PageRegistry::HasTitle(const std::wstring& title) const {
     return std::any_of(m_pages.begin(), m_pages.end(), same) || std::any_of(m_waiting.begin(), m_waiting.end(), same);
 }
 
+template <typename Fits>
+int PageRegistry::Pairing(const std::vector<Entry>& list, std::uint32_t processId, Fits fits) {
+    for (std::size_t i = 0; i < list.size(); ++i)
+        if (fits(list[i]) && processId && list[i].processId == processId) return int(i);
+    for (std::size_t i = 0; i < list.size(); ++i)
+        if (fits(list[i]) && (!processId || !list[i].processId)) return int(i);
+    return -1;
+}
+
 bool PageRegistry::AcceptTitle(const std::wstring& title, std::uint32_t processId) {
     if (HasTitle(title)) return false;
     // A frame that registered before its title takes the title now.
-    for (Entry& page : m_pages) {
-        if (!page.hasTitle) {
-            page.title = title;
-            page.hasTitle = true;
-            if (!page.processId) page.processId = processId;
-            return true;
-        }
+    int untitled = Pairing(m_pages, processId, [](const Entry& e) { return !e.hasTitle; });
+    if (untitled >= 0) {
+        Entry& page = m_pages[untitled];
+        page.title = title;
+        page.hasTitle = true;
+        if (!page.processId) page.processId = processId;
+        return true;
     }
     Entry waiting;
     waiting.title = title;
@@ -38,9 +47,10 @@ int PageRegistry::TitleCount() const {
 
 int PageRegistry::RegisterPage(Frame frame, std::uint32_t processId) {
     Entry page;
-    if (!m_waiting.empty()) {
-        page = std::move(m_waiting.front());
-        m_waiting.erase(m_waiting.begin());
+    int waiting = Pairing(m_waiting, processId, [](const Entry&) { return true; });
+    if (waiting >= 0) {
+        page = std::move(m_waiting[waiting]);
+        m_waiting.erase(m_waiting.begin() + waiting);
     }
     page.frame = frame;
     if (processId) page.processId = processId;
@@ -98,4 +108,18 @@ void PageRegistry::SetPendingProcess(Process process) {
 void PageRegistry::ClosePendingProcess() {
     if (m_pending && m_closeProcess) m_closeProcess(m_pending);
     m_pending = nullptr;
+}
+
+std::vector<std::uint32_t> PageRegistry::WaitingProcessIds() const {
+    std::vector<std::uint32_t> ids;
+    for (const Entry& e : m_waiting)
+        if (e.processId) ids.push_back(e.processId);
+    return ids;
+}
+
+void PageRegistry::DropWaitingOf(std::uint32_t processId) {
+    if (!processId) return;
+    m_waiting.erase(std::remove_if(m_waiting.begin(), m_waiting.end(),
+                                   [&](const Entry& e) { return e.processId == processId; }),
+                    m_waiting.end());
 }

@@ -6,10 +6,9 @@
 // construction (the registry owns it while it is pending).
 //
 // A login is accepted by its title before its frame exists, so a title may
-// wait for its frame. Titles and frames pair in login order: the oldest
-// waiting title goes to the next frame that registers. Every entry carries
-// the process id its sender gave (0 when unknown), so that entries can later
-// be told apart by process.
+// wait for its frame. Titles and frames pair by process: a frame takes the
+// waiting title its own process sent. Where a process is not known (0: a page
+// that did not say who it is) they pair in login order, the oldest first.
 #pragma once
 
 #include <cstdint>
@@ -70,6 +69,12 @@ public:
     // is not a tab).
     Frame Close(int i);
 
+    // Titles still waiting for a frame, by the process that sent them.
+    std::vector<std::uint32_t> WaitingProcessIds() const;
+    // Forgets the titles a process sent before it died: its account may log
+    // in again.
+    void DropWaitingOf(std::uint32_t processId);
+
     // The page process launched last and not registered yet. Setting a new
     // one closes the previous.
     void SetPendingProcess(Process process);
@@ -86,6 +91,10 @@ private:
     };
 
     bool HasTitle(const std::wstring& title) const;
+    // The entry of `list` that pairs with process `processId` (an entry of the
+    // same process first, else one where either process is unknown), or -1.
+    template <typename Fits>
+    static int Pairing(const std::vector<Entry>& list, std::uint32_t processId, Fits fits);
 
     std::vector<Entry> m_pages;    // registered, in tab order
     std::vector<Entry> m_waiting;  // accepted titles whose frame has not registered, oldest first

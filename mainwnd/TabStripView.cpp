@@ -1,5 +1,7 @@
 #include "mainwnd/TabStripView.h"
 
+#include <windowsx.h>
+
 #include "res/resource.h"
 #include "skin/SkinImage.h"
 
@@ -73,8 +75,20 @@ void TabStripView::ActivateTip(bool on, const std::wstring& text) {
 }
 
 void TabStripView::RelayEvent(MSG* msg) const {
-    if (tooltip && msg->message >= WM_MOUSEFIRST && msg->message <= WM_MOUSELAST)
+    if (!tooltip) return;
+    if (msg->message >= WM_MOUSEFIRST && msg->message <= WM_MOUSELAST) {
         ::SendMessageW(tooltip, TTM_RELAYEVENT, 0, (LPARAM)msg);
+    } else if (msg->message == WM_NCMOUSEMOVE) {
+        // In the restored window the tabs lie in the caption area: relay those
+        // moves too, as the client moves the tooltip understands.
+        POINT pt{GET_X_LPARAM(msg->lParam), GET_Y_LPARAM(msg->lParam)};
+        ::ScreenToClient(msg->hwnd, &pt);
+        MSG client = *msg;
+        client.message = WM_MOUSEMOVE;
+        client.wParam = 0;
+        client.lParam = MAKELPARAM(pt.x, pt.y);
+        ::SendMessageW(tooltip, TTM_RELAYEVENT, 0, (LPARAM)&client);
+    }
 }
 
 void TabStripView::Repaint(const skin::Rect& r) const {

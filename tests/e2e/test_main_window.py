@@ -1,6 +1,7 @@
 """The main game window with fake page processes: tabs, switching, closing
 with confirmation, exiting with every page, and the login reports."""
 import subprocess
+import time
 
 import pytest
 
@@ -137,6 +138,41 @@ def test_closing_tabs_asks_and_exit_closes_every_page(wine, main):
     assert main.proc.wait(timeout=20) == 0
     pages[0].wait_event("sc_close")
     assert pages[0].proc.wait(timeout=20) == 0
+
+
+def test_tabs_keep_their_own_accounts_and_a_dead_page_frees_its_tab(wine, main):
+    UM_REGISTER_PAGE = 1026
+    # What is no page changes nothing: a null handle, a stale number, the
+    # main window's own handle; a title message without data is refused.
+    for bogus in (0, 12345678, main.hwnd):
+        main.post(UM_REGISTER_PAGE, bogus, 0)
+    assert wine.probe("copydata", main.hwnd, "x", "--cb", "0") == "0"
+    time.sleep(1)
+    assert main.info()["rect"] == [0, 0, 1, 1], "still waiting for its first page"
+
+    # Two logins in flight; the second account's frame registers first.
+    first = Page(wine, main.hwnd, "1服-甲-first", register=False)
+    first.wait_event("accepted")
+    second = login(wine, main, "2服-乙-second")
+    frame = wait_until(first.frame, 10, what="the first page's frame")
+    main.post(UM_REGISTER_PAGE, frame["hwnd"], 0)
+    wait_until(lambda: not second.visible(), 10, what="the first account's tab")
+    # Tab 0 is the second account's: closing it frees that account, not the other.
+    main.click(*TAB0_CENTER, button=2)
+    answer_box(wine, BTN_YES)
+    second.wait_event("sc_close")
+    assert Page(wine, main.hwnd, "1服-甲-first", register=False).wait_event("refused")
+    again = login(wine, main, "2服-乙-second")
+
+    # A page process that dies leaves its tab, and its account may log in again.
+    first.proc.kill()
+    wait_until(lambda: again.visible(), 10, what="the remaining tab shown")
+    retry = Page(wine, main.hwnd, "1服-甲-first", register=False)
+    retry.wait_event("accepted")
+    retry.proc.kill()
+    # The last page dying ends the window, as a last page giving up does.
+    again.proc.kill()
+    assert main.proc.wait(timeout=20) == 0
 
 
 def test_a_later_page_that_gives_up_its_login_is_only_forgotten(wine, main):

@@ -85,6 +85,46 @@ TEST(PageRegistry, ProcessIdsTravelWithTheirEntry) {
     EXPECT_EQ(f.pages.ProcessIdAt(2), 0u);
 }
 
+TEST(PageRegistry, TitlesAndFramesPairByProcess) {
+    // Two logins in flight; the second account's frame registers first.
+    Fixture f;
+    ASSERT_TRUE(f.pages.AcceptTitle(L"1服-a-first", 100));
+    ASSERT_TRUE(f.pages.AcceptTitle(L"2服-b-second", 200));
+    f.pages.RegisterPage(F(2), 200);
+    EXPECT_EQ(f.pages.TitleAt(0), L"2服-b-second");
+    f.pages.RegisterPage(F(1), 100);
+    EXPECT_EQ(f.pages.TitleAt(1), L"1服-a-first");
+    // A frame that came before its title gets the title of its own process.
+    Fixture g;
+    g.pages.RegisterPage(F(1), 100);
+    g.pages.RegisterPage(F(2), 200);
+    ASSERT_TRUE(g.pages.AcceptTitle(L"t200", 200));
+    ASSERT_TRUE(g.pages.AcceptTitle(L"t100", 100));
+    EXPECT_EQ(g.pages.TitleAt(0), L"t100");
+    EXPECT_EQ(g.pages.TitleAt(1), L"t200");
+    // Unknown processes (0) fall back to login order; a known one never takes
+    // another known process's title.
+    Fixture h;
+    ASSERT_TRUE(h.pages.AcceptTitle(L"x", 0));
+    ASSERT_TRUE(h.pages.AcceptTitle(L"y", 300));
+    h.pages.RegisterPage(F(1), 400);
+    EXPECT_EQ(h.pages.TitleAt(0), L"x");
+    h.pages.RegisterPage(F(2), 0);
+    EXPECT_EQ(h.pages.TitleAt(1), L"y");
+}
+
+TEST(PageRegistry, ADeadProcessFreesTheTitleItSent) {
+    Fixture f;
+    ASSERT_TRUE(f.pages.AcceptTitle(L"1服-a-abc", 100));
+    ASSERT_TRUE(f.pages.AcceptTitle(L"2服-b-xyz", 200));
+    EXPECT_EQ(f.pages.WaitingProcessIds(), (std::vector<std::uint32_t>{100, 200}));
+    f.pages.DropWaitingOf(100);
+    EXPECT_TRUE(f.pages.AcceptTitle(L"1服-a-abc", 300)) << "the account may log in again";
+    EXPECT_FALSE(f.pages.AcceptTitle(L"2服-b-xyz", 400));
+    f.pages.DropWaitingOf(0);
+    EXPECT_EQ(f.pages.TitleCount(), 2);
+}
+
 TEST(PageRegistry, ClosingSelectsTheTabThatTookItsPlace) {
     struct Case {
         int pages, close;
