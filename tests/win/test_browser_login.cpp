@@ -140,7 +140,9 @@ protected:
 TEST_F(LoginTest, AnAcceptedLoginEndsWithOkAndHandsTheGameAddressOn) {
     CLoginBkDlg dlg(owner.hwnd);
     bool sent = false;
+    HWND loginWnd = nullptr;
     Driver driver(dlg, [&](CLoginBkDlg& d) {
+        loginWnd = d.m_dlgLogin.m_hWnd;
         if (!sent) d.m_dlgLogin.Navigate(L"app://loadgame|S3%E6%9C%8D-%E3%80%8A%E6%A2%A6%E3%80%8B%E5%AE%9D%E5%AE%9D%E5%AE%9D%E5%AE%9D%E5%AE%9D-abc|http://g/game.html?a=1|2");
         sent = true;
         return true;
@@ -154,7 +156,10 @@ TEST_F(LoginTest, AnAcceptedLoginEndsWithOkAndHandsTheGameAddressOn) {
     EXPECT_TRUE(c.terminated);
     EXPECT_EQ(c.cbData, DWORD((key.size() + 1) * sizeof(wchar_t)));
     EXPECT_EQ(c.dwData, 0u);
-    EXPECT_EQ(c.wParam, 0u);
+    // The page names its own window, so the main window can pair the title
+    // with this process's frame.
+    EXPECT_EQ(c.wParam, (WPARAM)loginWnd);
+    EXPECT_NE(loginWnd, nullptr);
     EXPECT_FALSE(owner.enabledDuringLogin) << "the login is modal over the main window";
     EXPECT_TRUE(::IsWindowEnabled(owner.hwnd)) << "and gives it back";
 }
