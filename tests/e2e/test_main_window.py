@@ -166,10 +166,18 @@ def test_tabs_keep_their_own_accounts_and_a_dead_page_frees_its_tab(wine, main):
 
     # A page process that dies leaves its tab, and its account may log in again.
     first.proc.kill()
-    wait_until(lambda: again.visible(), 10, what="the remaining tab shown")
-    retry = Page(wine, main.hwnd, "1服-甲-first", register=False)
-    retry.wait_event("accepted")
-    retry.proc.kill()
+    first.proc.wait(timeout=10)
+    retries = []
+
+    def log_in_again():
+        retries.append(Page(wine, main.hwnd, "1服-甲-first", register=False))
+        event = wait_until(lambda: [e[0] for e in retries[-1].events() if e[0] in ("accepted", "refused")], 20,
+                           what="an answer")
+        return event[0] == "accepted"
+
+    wait_until(log_in_again, 10, interval=0.5, what="the dead page's account accepted again")
+    assert again.visible(), "the remaining tab is shown"
+    retries[-1].proc.kill()
     # The last page dying ends the window, as a last page giving up does.
     again.proc.kill()
     assert main.proc.wait(timeout=20) == 0
