@@ -2,6 +2,7 @@ set(BROWSER_PORTABLE_SOURCES
   browser/PageCommand.cpp
   browser/LoginFlow.cpp
   browser/GamePage.cpp
+  browser/Favourite.cpp
 )
 set(BROWSER_WIN_SOURCES
   browser/DHtmDlgEx.cpp
@@ -11,4 +12,6 @@ set(BROWSER_WIN_SOURCES
   browser/GmWndView.cpp
   browser/MainFrame.cpp
   browser/ProcessMute.cpp
+  browser/DownGameDlg.cpp
+  browser/FavDlg.cpp
 )

@@ -34,6 +34,6 @@ target_link_options(VexoQuon PRIVATE -municode)
 target_link_libraries(VexoQuon PRIVATE vexo_win)
 set_property(SOURCE res/VexoQuon.rc APPEND PROPERTY OBJECT_DEPENDS
   ${VEXO_GENERATED_DIR}/VexoQuon.manifest ${CMAKE_SOURCE_DIR}/res/dialogs.rc ${CMAKE_SOURCE_DIR}/res/skin.rc
-  ${CMAKE_SOURCE_DIR}/res/dialogs/skin.rc ${CMAKE_SOURCE_DIR}/res/dialogs/mainwnd.rc ${CMAKE_SOURCE_DIR}/res/dialogs/browser.rc)
+  ${CMAKE_SOURCE_DIR}/res/dialogs/skin.rc ${CMAKE_SOURCE_DIR}/res/dialogs/app.rc ${CMAKE_SOURCE_DIR}/res/dialogs/mainwnd.rc ${CMAKE_SOURCE_DIR}/res/dialogs/browser.rc)
 
 include(${CMAKE_SOURCE_DIR}/tests/Windows.cmake)

@@ -37,3 +37,14 @@
 // Browser: the login dialogs (an empty popup; the page dialog is keyed out
 // over the background, so the template is large enough for the whole page).
 #define IDD_LOGIN_DIALOG 157
+
+// Self-update: the progress dialog and its bar.
+#define IDD_PRGS_DIALOG 156
+#define IDC_PRGS_PROGRESS 1000
+
+// Browser: the favourites dialog (system look) and the game download dialog.
+#define IDD_FAV_DIALOG 159
+#define IDC_FAV_NAME 1018
+#define IDD_DOWNGAME_DIALOG 163
+#define IDC_DOWN_PERCENT 1024
+#define IDC_DOWN_PROGRESS 1025

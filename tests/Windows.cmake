@@ -40,7 +40,7 @@ target_link_libraries(win_tests PRIVATE vexo_win GTest::gtest_main)
 # windres reports no dependencies: the product's resources it includes are listed.
 set_property(SOURCE tests/win/WinTests.rc APPEND PROPERTY OBJECT_DEPENDS
   ${CMAKE_SOURCE_DIR}/res/VexoQuon.rc ${VEXO_GENERATED_DIR}/VexoQuon.manifest ${CMAKE_SOURCE_DIR}/res/resource.h ${CMAKE_SOURCE_DIR}/res/dialogs.rc
-  ${CMAKE_SOURCE_DIR}/res/skin.rc ${CMAKE_SOURCE_DIR}/res/dialogs/skin.rc ${CMAKE_SOURCE_DIR}/res/dialogs/mainwnd.rc
+  ${CMAKE_SOURCE_DIR}/res/skin.rc ${CMAKE_SOURCE_DIR}/res/dialogs/skin.rc ${CMAKE_SOURCE_DIR}/res/dialogs/app.rc ${CMAKE_SOURCE_DIR}/res/dialogs/mainwnd.rc
   ${CMAKE_SOURCE_DIR}/res/dialogs/browser.rc)
 
 # The shared Wine session (prefix template, Xvfb, wineserver) lives for one ctest run.
