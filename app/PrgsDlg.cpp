@@ -48,6 +48,8 @@ BOOL CPrgsDlg::OnInitDialog() {
     ::SetWindowPos(m_hWnd, nullptr, desktop.left + (desktop.right - desktop.left - w) / 2,
                    desktop.top + (desktop.bottom - desktop.top - h) / 2, 0, 0,
                    SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    // The template is topmost already: Wine lets this call succeed without
+    // effect while the dialog is being initialised.
     ::SetWindowPos(m_hWnd, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
 
     m_progress.SetImages(LoadSkinBitmap(inst, IDB_PROGRESS_TRACK), LoadSkinBitmap(inst, IDB_PROGRESS_FILL));
