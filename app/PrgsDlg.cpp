@@ -20,6 +20,8 @@ HINSTANCE Instance() {
 
 }  // namespace
 
+void SendProgress(HWND bar, unsigned percent) { ::SendNotifyMessageW(bar, PBM_SETPOS, percent, 0); }
+
 CPrgsDlg::CPrgsDlg() : CDlgEx(IDD_PRGS_DIALOG, nullptr) {}
 
 CPrgsDlg::~CPrgsDlg() {
@@ -80,9 +82,7 @@ void CPrgsDlg::Download() {
         return;
     }
     const HWND bar = m_progress.m_hWnd;
-    // Sent, so that the bar has the value before the next block is read.
-    m_lastStatus = m_transfer.Download(m_szUrl, m_szFile,
-                                       [bar](unsigned percent) { ::SendMessageW(bar, PBM_SETPOS, percent, 0); });
+    m_lastStatus = m_transfer.Download(m_szUrl, m_szFile, [bar](unsigned percent) { SendProgress(bar, percent); });
     m_bSuccess = m_lastStatus == TransferStatus::Ok;
 }
 

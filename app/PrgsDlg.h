@@ -14,6 +14,12 @@
 #include "skin/DlgEx.h"
 #include "skin/StaticEx.h"
 
+// How a download thread tells a progress bar (of the UI thread) its new
+// position: a sent PBM_SETPOS, handled on the bar's thread in order and ahead
+// of anything posted, that the download does not wait for (a wait costs
+// about 0.15 ms a value under Wine; the values and their order are the same).
+void SendProgress(HWND bar, unsigned percent);
+
 class CPrgsDlg : public CDlgEx {
 public:
     CPrgsDlg();

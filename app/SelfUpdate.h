@@ -10,7 +10,8 @@
 
 class CHttpTransfer;
 
-// MD5 of a file's bytes through the system's hash provider (CryptoAPI).
+// MD5 of a file's bytes through the system's hash provider (CryptoAPI,
+// which every supported Windows has).
 // False when the file cannot be read or the provider fails.
 bool FileMd5(const std::wstring& path, std::uint8_t (&digest)[16]);
 

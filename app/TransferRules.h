@@ -79,5 +79,5 @@ public:
     void Took(std::uint32_t asked, std::uint32_t got, std::uint32_t elapsedMs);
 
 private:
-    std::uint32_t m_size = 64 * 1024;
+    std::uint32_t m_size = 256 * 1024;
 };

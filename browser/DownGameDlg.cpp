@@ -15,7 +15,9 @@
 
 namespace {
 
-constexpr UINT UM_DOWNLOAD_PROGRESS = WM_APP + 1;  // sent: wParam = percent
+// Sent without waiting (as SendProgress does): handled in order, before the
+// posted end.
+constexpr UINT UM_DOWNLOAD_PROGRESS = WM_APP + 1;  // wParam = percent
 constexpr UINT UM_DOWNLOAD_FINISHED = WM_APP + 2;  // posted once the thread is done
 
 HINSTANCE Instance() {
@@ -120,7 +122,7 @@ CDownGameDlg::Outcome CDownGameDlg::Run() {
     }
     const HWND dialog = m_hWnd;
     const TransferStatus status = m_transfer.Download(m_strDownUrl, m_szFile, [dialog](unsigned percent) {
-        ::SendMessageW(dialog, UM_DOWNLOAD_PROGRESS, percent, 0);
+        ::SendNotifyMessageW(dialog, UM_DOWNLOAD_PROGRESS, percent, 0);
     });
     if (status == TransferStatus::Ok && !m_transfer.IsCancelled()) {
         StartProcess(L"\"" + std::wstring(m_szFile) + L"\"");
@@ -133,7 +135,7 @@ CDownGameDlg::Outcome CDownGameDlg::Run() {
 }
 
 LRESULT CDownGameDlg::OnProgress(unsigned percent) {
-    ::SendMessageW(m_progress.m_hWnd, PBM_SETPOS, percent, 0);
+    ::SendMessageW(m_progress.m_hWnd, PBM_SETPOS, percent, 0);  // same thread: at once
     ShowPercent(DownloadPercentLabel(percent));
     return 0;
 }

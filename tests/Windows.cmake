@@ -86,3 +86,10 @@ target_link_options(skin_gallery PRIVATE -municode)
 target_link_libraries(skin_gallery PRIVATE vexo_win)
 set_property(SOURCE tools/gallery/Gallery.rc APPEND PROPERTY OBJECT_DEPENDS
   ${CMAKE_SOURCE_DIR}/res/dialogs/skin.rc ${CMAKE_SOURCE_DIR}/res/skin.rc ${VEXO_GENERATED_DIR}/VexoQuon.manifest)
+
+# ---- Benchmarks -----------------------------------------------------------
+# bench.exe measures the product's download and version-key paths; run it
+# with tools/bench/run_bench.py (never a ctest test: it measures, it does not judge).
+add_executable(bench tools/bench/Bench.cpp res/VexoQuon.rc)  # the dialog needs the product's resources
+target_link_options(bench PRIVATE -municode)
+target_link_libraries(bench PRIVATE vexo_win)

@@ -116,7 +116,7 @@ TEST(TransferRules, EachProgressValueIsToldOnce) {
 
 TEST(TransferRules, ReadsGrowOnAFastLineAndShrinkOnASlowOne) {
     ReadSizer s;
-    EXPECT_EQ(s.Next(), 64u * 1024);
+    EXPECT_EQ(s.Next(), 256u * 1024);
     for (int i = 0; i < 10; ++i) s.Took(s.Next(), s.Next(), 1);
     EXPECT_EQ(s.Next(), ReadSizer::kMaxBytes);
     s.Took(s.Next(), 1000, 900);  // the short last read says nothing
