@@ -16,6 +16,8 @@
 #include "app/Paths.h"
 #include "app/PersistedState.h"
 #include "app/Process.h"
+#include "app/SelfUpdate.h"
+#include "app/VersionKey.h"
 #include "app/StatReport.h"
 #include "app/WindowHandle.h"
 #include "browser/GmWndDoc.h"
@@ -60,12 +62,53 @@ RunMode CLoriq3App::DetectRunMode() {
     return choice.mode;
 }
 
-int CLoriq3App::CheckForUpdate(bool) {
-    // The update gate answers no until self-update is built.
-    return 0;
+int CLoriq3App::CheckForUpdate(bool force) {
+    if (!force) {
+        const RunMode mode = DetectRunMode();
+        if (mode == RunMode::Install || mode == RunMode::WebEntry || mode == RunMode::Uninstall ||
+            mode == RunMode::PageProcess)
+            return 0;
+        if (!IsUpdateCheckDue()) {
+            ::OutputDebugStringW(L"VexoQuon: no update check today\n");
+            return 0;
+        }
+    }
+    std::wstring published;
+    if (!FetchUpdateConfig(published) || published.empty()) return 0;
+    std::wstring own;
+    if (!ComputeVersionKey(ExePath(), own)) return 0;
+    return VersionKeysDiffer(own, published) ? 1 : 0;
 }
 
-bool CLoriq3App::ApplyUpdate() { return false; }
+bool CLoriq3App::FetchUpdateConfig(std::wstring& key) {
+    key.clear();
+    CHttpTransfer transfer;
+    UpdateConfig config;
+    if (!FetchConfigFile(transfer, UpdateConfigUrl(L"Quon"), ModuleDirPath(L"ConfigQuon.htm"), "Quon", config))
+        return false;
+    key = FromAnsi(config.verKey);
+    const std::wstring address = FromAnsi(config.updAddr);
+    wcsncpy(m_szUpdAddr, address.c_str(), 511);
+    m_szUpdAddr[511] = 0;
+    return true;
+}
+
+bool CLoriq3App::ApplyUpdate() {
+    const std::wstring newPath = ModuleDirPath(L"NewQuon.exe");
+    wcsncpy(m_prgsDlg.m_szUrl, m_szUpdAddr, 511);
+    m_prgsDlg.m_szUrl[511] = 0;
+    if (newPath.size() >= 260) {
+        DeleteAtReboot(newPath);
+        return false;
+    }
+    wcsncpy(m_prgsDlg.m_szFile, newPath.c_str(), 259);
+    m_prgsDlg.m_szFile[259] = 0;
+    if (m_prgsDlg.DoModal() != IDOK) {
+        DeleteAtReboot(newPath);
+        return false;
+    }
+    return SwapInExecutable(ExePath(), newPath, ModuleDirPath(L"OldQuon.exe")) == SwapResult::Applied;
+}
 
 BOOL CLoriq3App::InitInstance() {
     PrepareCrashDumps();

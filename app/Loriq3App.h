@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "app/PrgsDlg.h"
 #include "app/RunMode.h"
 #include "framework/WinApp.h"
 
@@ -19,10 +20,20 @@ public:
     // Repeatable: the same answer every time within one process.
     RunMode DetectRunMode();
 
-    // Self-update gate and swap. Non-zero when another executable is published.
+    // Non-zero when the platform publishes an executable other than the
+    // running one; m_szUpdAddr then holds its address. Without force only
+    // modes 2, 3, 5 and 7 check, once a day and not on disabled weekdays.
     int CheckForUpdate(bool force);
+    // Fetches "ConfigQuon.htm": the published key (empty when there is none)
+    // and m_szUpdAddr. False when the configuration could not be fetched.
+    bool FetchUpdateConfig(std::wstring& key);
+    // Downloads m_szUpdAddr as "NewQuon.exe" under the progress dialog and
+    // swaps it in. True only when the running executable's path now holds the
+    // new file; otherwise the old one stays and "NewQuon.exe" is deleted at
+    // the next restart.
     bool ApplyUpdate();
 
+    CPrgsDlg m_prgsDlg;
     ULONG_PTR m_gdiplusToken = 0;
     wchar_t m_szUpdAddr[512] = {};
     HANDLE m_hEvtStarted = nullptr;

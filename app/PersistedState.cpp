@@ -5,6 +5,7 @@
 #include "app/Activity.h"
 #include "app/DisableDays.h"
 #include "app/Paths.h"
+#include "app/UpdateGate.h"
 
 wchar_t g_szLastTime[16] = {};
 
@@ -93,23 +94,26 @@ bool WriteDisableDays() {
 }
 
 bool IsUpdateDisabledToday(int weekday) {
-    BYTE bytes[4] = {};
-    if (!ReadBinary(L"DisableDays", bytes, sizeof bytes)) return false;
-    if ((bytes[0] | bytes[1] | bytes[2] | bytes[3]) == 0) return false;
-    return weekday == bytes[0] || weekday == bytes[1] || weekday == bytes[2];
+    std::uint8_t days[4] = {};
+    const bool known = ReadBinary(L"DisableDays", days, sizeof days);
+    return IsWeekdayDisabled(known, days, weekday);
 }
 
 bool IsUpdateCheckDue() {
     HKEY key = OpenProgramKey(KEY_READ);
-    if (!key) return false;  // nothing can be recorded, so never check
+    if (!key) {
+        ::OutputDebugStringW(L"VexoQuon: update check skipped, the program key cannot be opened\n");
+        return false;  // nothing could be recorded, so never check
+    }
     ::RegCloseKey(key);
     SYSTEMTIME stored{};
     SYSTEMTIME now;
     ::GetSystemTime(&now);
-    if (ReadBinary(L"UpdTime", &stored, sizeof stored) && stored.wYear == now.wYear &&
-        stored.wMonth == now.wMonth && stored.wDay == now.wDay)
-        return false;
-    return !IsUpdateDisabledToday(now.wDayOfWeek);
+    const bool haveLast = ReadBinary(L"UpdTime", &stored, sizeof stored);
+    std::uint8_t days[4] = {};
+    const bool daysKnown = ReadBinary(L"DisableDays", days, sizeof days);
+    return IsCheckDue(haveLast, UtcDay{stored.wYear, stored.wMonth, stored.wDay},
+                      UtcDay{now.wYear, now.wMonth, now.wDay}, now.wDayOfWeek, daysKnown, days);
 }
 
 bool SetCacheLimit() {

@@ -7,10 +7,17 @@ set(APP_PORTABLE_SOURCES
   app/HttpUrl.cpp
   app/SelfDelete.cpp
   app/RunMode.cpp
+  app/TransferRules.cpp
+  app/UpdateConfig.cpp
+  app/UpdateGate.cpp
+  app/VersionKey.cpp
 )
 set(APP_WIN_SOURCES
   app/CrashDump.cpp
   app/Environment.cpp
+  app/HttpTransfer.cpp
+  app/PrgsDlg.cpp
+  app/SelfUpdate.cpp
   app/Install.cpp
   app/Loriq3App.cpp
   app/Paths.cpp

@@ -6,6 +6,7 @@
 #include "app/Loriq3App.h"
 #include "app/Paths.h"
 #include "app/Process.h"
+#include "browser/DownGameDlg.h"
 #include "browser/GamePage.h"
 #include "browser/PageCommand.h"
 #include "mainwnd/TabStrip.h"
@@ -92,4 +93,7 @@ void CGmWndView::OnEnterGame(const std::wstring& url) {
     }
 }
 
-void CGmWndView::RunGameDownload(const std::wstring&) {}
+void CGmWndView::RunGameDownload(const std::wstring& name) {
+    CDownGameDlg dlg(name, g_hOwnerWnd);
+    dlg.DoModal();
+}

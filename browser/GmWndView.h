@@ -25,8 +25,8 @@ protected:
     void OnBeforeNavigate2(IDispatch* frame, const std::wstring& url, bool& cancel) override;
     void OnTitleChange(const std::wstring& title) override;
 
-    // "确定" to the download question: the game download dialog belongs here;
-    // until it exists nothing further happens.
+    // "确定" to the download question: the game download dialog, modal over
+    // the main window.
     virtual void RunGameDownload(const std::wstring& name);
 
 private:

@@ -2,6 +2,7 @@
 
 #include "app/Endpoints.h"
 #include "app/Loriq3App.h"
+#include "browser/FavDlg.h"
 #include "browser/GamePage.h"
 #include "browser/GmWndView.h"
 #include "browser/ProcessMute.h"
@@ -52,7 +53,11 @@ int CMainFrame::OnCreate(CREATESTRUCTW* cs) {
     return 0;
 }
 
-void CMainFrame::OpenFavourites() {}
+void CMainFrame::OpenFavourites() {
+    CLoriq3App* app = dynamic_cast<CLoriq3App*>(CWinApp::Get());
+    CFavDlg dlg(app ? app->m_strPageTitle : std::wstring(), app ? app->m_strPageUrl : std::wstring(), g_hOwnerWnd);
+    dlg.DoModal();
+}
 
 void CMainFrame::RefreshPage() {
     if (g_pGameView) g_pGameView->Refresh();

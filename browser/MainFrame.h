@@ -19,8 +19,8 @@ protected:
     int OnCreate(CREATESTRUCTW* cs) override;
     LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
 
-    // Ctrl+D in the page: the add-to-favourites dialog belongs here; until it
-    // exists the key is only consumed.
+    // Ctrl+D in the page: the add-to-favourites dialog with the page's title
+    // and address, modal over the main window.
     virtual void OpenFavourites();
 
 private:

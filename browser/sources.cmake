@@ -4,6 +4,7 @@ set(BROWSER_PORTABLE_SOURCES
   browser/GamePage.cpp
   browser/X86Entry.cpp
   browser/ExternalLogin.cpp
+  browser/Favourite.cpp
 )
 set(BROWSER_WIN_SOURCES
   browser/DHtmDlgEx.cpp
@@ -18,4 +19,6 @@ set(BROWSER_WIN_SOURCES
   browser/SoundInterception.cpp
   browser/EntryPatch.cpp
   browser/AddAccDlg.cpp
+  browser/DownGameDlg.cpp
+  browser/FavDlg.cpp
 )

@@ -66,3 +66,14 @@
 // frame sizes itself, the browser follows the frame.
 #define IDD_LOGIN_DIALOG 157
 #define IDD_QQLOGIN_DIALOG IDD_LOGIN_DIALOG
+
+// Self-update: the progress dialog and its bar.
+#define IDD_PRGS_DIALOG 156
+#define IDC_PRGS_PROGRESS 1000
+
+// Browser: the favourites dialog (system look) and the game download dialog.
+#define IDD_FAV_DIALOG 159
+#define IDC_FAV_NAME 1018
+#define IDD_DOWNGAME_DIALOG 163
+#define IDC_DOWN_PERCENT 1024
+#define IDC_DOWN_PROGRESS 1025

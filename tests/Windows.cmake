@@ -42,11 +42,11 @@ target_link_libraries(cache_tool PRIVATE vexo_win)
 # Windows unit tests, one executable, run under Wine.
 file(GLOB WIN_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win/*.cpp)
 add_executable(win_tests ${WIN_TEST_SOURCES} tests/win/WinTests.rc)
-target_link_libraries(win_tests PRIVATE vexo_win GTest::gtest_main)
+target_link_libraries(win_tests PRIVATE vexo_win GTest::gtest_main bcrypt)
 # windres reports no dependencies: the product's resources it includes are listed.
 set_property(SOURCE tests/win/WinTests.rc APPEND PROPERTY OBJECT_DEPENDS
   ${CMAKE_SOURCE_DIR}/res/VexoQuon.rc ${VEXO_GENERATED_DIR}/VexoQuon.manifest ${CMAKE_SOURCE_DIR}/res/resource.h ${CMAKE_SOURCE_DIR}/res/dialogs.rc
-  ${CMAKE_SOURCE_DIR}/res/skin.rc ${CMAKE_SOURCE_DIR}/res/dialogs/skin.rc ${CMAKE_SOURCE_DIR}/res/dialogs/mainwnd.rc
+  ${CMAKE_SOURCE_DIR}/res/skin.rc ${CMAKE_SOURCE_DIR}/res/dialogs/skin.rc ${CMAKE_SOURCE_DIR}/res/dialogs/app.rc ${CMAKE_SOURCE_DIR}/res/dialogs/mainwnd.rc
   ${CMAKE_SOURCE_DIR}/res/dialogs/browser.rc)
 
 # The shared Wine session (prefix template, Xvfb, wineserver) lives for one ctest run.
@@ -57,8 +57,18 @@ add_test(NAME wine.session.stop
   COMMAND ${CMAKE_SOURCE_DIR}/tests/wine/session.sh stop ${VEXO_WINE_STATE})
 set_tests_properties(wine.session.stop PROPERTIES FIXTURES_CLEANUP wine)
 
+# The transfer tests talk to a stand-in of their own, on the port after the
+# end-to-end tests' one.
+math(EXPR VEXO_UNIT_STANDIN_PORT "${VEXO_STANDIN_PORT} + 1")
+add_test(NAME standin.unit.start
+  COMMAND ${CMAKE_SOURCE_DIR}/tests/wine/standin-bg.sh start ${VEXO_WINE_STATE} ${VEXO_UNIT_STANDIN_PORT} ${VEXO_PYTHON})
+set_tests_properties(standin.unit.start PROPERTIES FIXTURES_SETUP standin_unit)
+add_test(NAME standin.unit.stop COMMAND ${CMAKE_SOURCE_DIR}/tests/wine/standin-bg.sh stop ${VEXO_WINE_STATE})
+set_tests_properties(standin.unit.stop PROPERTIES FIXTURES_CLEANUP standin_unit)
+
 add_test(NAME win.unit COMMAND win_tests --gtest_brief=1)
-set_tests_properties(win.unit PROPERTIES FIXTURES_REQUIRED wine TIMEOUT 300)
+set_tests_properties(win.unit PROPERTIES FIXTURES_REQUIRED "wine;standin_unit" TIMEOUT 300
+  ENVIRONMENT "VEXO_UNIT_STANDIN_PORT=${VEXO_UNIT_STANDIN_PORT}")
 
 # End-to-end: one pytest session per file, each in a fresh copy of the prefix.
 file(GLOB E2E_TEST_FILES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/e2e/test_*.py)
@@ -108,3 +118,10 @@ target_link_options(bench_yardstick PRIVATE -municode)
 add_executable(launch_timer tools/bench/LaunchTimer.cpp)
 target_compile_definitions(launch_timer PRIVATE ${VEXO_WIN_DEFINITIONS})
 target_link_options(launch_timer PRIVATE -municode)
+
+# ---- Benchmarks -----------------------------------------------------------
+# bench.exe measures the product's download and version-key paths; run it
+# with tools/bench/run_bench.py (never a ctest test: it measures, it does not judge).
+add_executable(bench tools/bench/Bench.cpp res/VexoQuon.rc)  # the dialog needs the product's resources
+target_link_options(bench PRIVATE -municode)
+target_link_libraries(bench PRIVATE vexo_win)

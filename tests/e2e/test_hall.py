@@ -119,9 +119,13 @@ def test_entergame_starts_an_installed_client_or_asks(wine, platform, main, hall
     answer_question(wine, hall["pid"], BTN_CANCEL)
     wait_until(lambda: f"{platform.url}/" in wine.opened(), 10, what="the home page opened")
     opened = len(wine.opened())
-    # "确定" is the download (its dialog comes later): nothing is opened.
+    # "确定" is the download (tested in test_download.py), not the web
+    # address: xianlu is not published, so its dialog fails; it is closed.
     enter(wine, hall, f"app://entergame|xianlu|{platform.url}/?game=xianlu")
     answer_question(wine, hall["pid"], BTN_OK)
+    failed = wine.wait_window(20, cls="#32770", title="下载失败", pid=hall["pid"], toplevel=True, visible=True)
+    wine.probe("command", failed["hwnd"], 50000)  # its close button
+    wait_until(lambda: not wine.windows(cls="#32770", title="下载失败", toplevel=True), 10, what="it to close")
     # Only web addresses are handed to the shell.
     enter(wine, hall, r"app://entergame|xianlu|file:///C:/windows/notepad.exe")
     answer_question(wine, hall["pid"], BTN_CANCEL)

@@ -9,6 +9,10 @@
 //   probe click HWND                          BM_CLICK, sent
 //   probe command HWND ID                     WM_COMMAND(ID, BN_CLICKED), posted
 //   probe text HWND                           the window text
+//   probe settext HWND TEXT                   WM_SETTEXT, sent (prints 1 or 0)
+//   probe hold PATH SECONDS                   opens PATH for reading, sharing read and write but not
+//                                             delete (as a scanner would), prints 1 once it holds it,
+//                                             and keeps it open that long (prints 0 if it cannot)
 //   probe move HWND X Y W H                   SetWindowPos
 //   probe lnk PATH                            a shell link as JSON {target, args, icon, description}
 //   probe reg ROOT PATH NAME [--view 64]      a registry value as JSON {type, hex}, read in the
@@ -612,6 +616,24 @@ int wmain(int argc, wchar_t** argv) {
     }
     if (cmd == L"text" && argc >= 3) {
         Out(Json(WindowText(HwndArg(argv[2]))));
+        return 0;
+    }
+    if (cmd == L"settext" && argc >= 4) {
+        DWORD_PTR result = 0;
+        LRESULT ok = ::SendMessageTimeoutW(HwndArg(argv[2]), WM_SETTEXT, 0, (LPARAM)argv[3], SMTO_NORMAL, 20000, &result);
+        Out(ok && result ? L"1" : L"0");
+        return 0;
+    }
+    if (cmd == L"hold" && argc >= 4) {
+        HANDLE file = ::CreateFileW(argv[2], GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (file == INVALID_HANDLE_VALUE) {
+            Out(L"0");
+            return 1;
+        }
+        Out(L"1");
+        ::Sleep((DWORD)(Num(argv[3]) * 1000));
+        ::CloseHandle(file);
         return 0;
     }
     if (cmd == L"reg") return Reg(argc, argv);

@@ -34,7 +34,8 @@ CONTROL_PREFIX = "/__standin/"
 PAGES_DIR = os.path.join(os.path.dirname(os.path.abspath(__file__)), "pages")
 
 RULE_KEYS = {"status", "body", "body_b64", "content_type", "headers",
-             "content_length", "delay", "cut", "drop", "chunked", "once"}
+             "content_length", "delay", "cut", "drop", "chunked", "once",
+             "trickle", "pause"}
 
 REPORT_PATHS = {"/install.htm", "/active.htm", "/uninstall.htm", "/login.htm"}
 CONFIG_PATH = re.compile(r"^/update/Config([^/?]+)\.htm$")
@@ -89,6 +90,10 @@ def check_rule(rule):
         raise ValueError("delay must be a non-negative number of seconds")
     if "cut" in rule and not (isinstance(rule["cut"], int) and rule["cut"] >= 0):
         raise ValueError("cut must be a non-negative byte count")
+    if "trickle" in rule and not (isinstance(rule["trickle"], int) and rule["trickle"] > 0):
+        raise ValueError("trickle must be a positive byte count")
+    if "pause" in rule and not (isinstance(rule["pause"], (int, float)) and rule["pause"] >= 0):
+        raise ValueError("pause must be a non-negative number of seconds")
     headers = rule.get("headers", [])
     if not all(isinstance(h, (list, tuple)) and len(h) == 2 for h in headers):
         raise ValueError("headers must be a list of [name, value] pairs")
@@ -382,9 +387,20 @@ class _Handler(BaseHTTPRequestHandler):
         if "cut" in rule:
             wire = wire[:rule["cut"]]
         try:
-            self.wfile.write(wire)
+            if rule.get("trickle"):
+                self._trickle(wire, rule["trickle"], rule.get("pause", 0.05))
+            else:
+                self.wfile.write(wire)
         except OSError:
             self.close_connection = True
+
+    def _trickle(self, wire, piece, pause):
+        """A slow server: the body in pieces with a pause before each but the first."""
+        for i in range(0, len(wire), piece):
+            if i and self.platform._stopping.wait(pause):
+                raise OSError("stand-in stopping")
+            self.wfile.write(wire[i:i + piece])
+            self.wfile.flush()
 
     # -- the platform's endpoints ----------------------------------------------
     def _host(self):

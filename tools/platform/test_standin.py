@@ -147,6 +147,27 @@ def test_delay_cut_drop_and_body_b64(server):
     assert get(server, "/x.htm")[::2] == (200, b"\x00\xffbin")
 
 
+def test_trickle_sends_the_body_slowly_in_pieces(server):
+    data = os.urandom(4000)
+    server.publish("Quon", "k", data)
+    server.set_rule("/files/Quon.exe", trickle=1000, pause=0.2)
+    with socket.create_connection(("127.0.0.1", server.port), timeout=5) as s:
+        s.sendall(b"GET /files/Quon.exe HTTP/1.1\r\nHost: x\r\nConnection: close\r\n\r\n")
+        t0 = time.monotonic()
+        received = b""
+        while True:
+            chunk = s.recv(65536)
+            if not chunk:
+                break
+            received += chunk
+    assert time.monotonic() - t0 >= 0.55, "three pauses between four pieces"
+    assert received.partition(b"\r\n\r\n")[2] == data
+    with pytest.raises(ValueError):
+        server.set_rule("/x", trickle=0)
+    with pytest.raises(ValueError):
+        server.set_rule("/x", trickle=10, pause=-1)
+
+
 def test_chunked(server):
     data = os.urandom(3000)
     server.publish("Quon", "k", data)

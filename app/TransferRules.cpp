@@ -1,0 +1,86 @@
+#include "app/TransferRules.h"
+
+#include <cwctype>
+
+#include "VexoConfig.h"
+#include "app/HttpUrl.h"
+
+namespace {
+
+std::wstring Lower(std::wstring s) {
+    for (wchar_t& c : s) c = wchar_t(std::towlower(c));
+    return s;
+}
+
+bool IsHostChar(wchar_t c) {
+    return (c >= L'a' && c <= L'z') || (c >= L'0' && c <= L'9') || c == L'-' || c == L'.';
+}
+
+// Letters, digits, "-" and "." only, and no empty label ("a..b", ".a", "a.").
+bool IsPlainHost(const std::wstring& host) {
+    if (host.empty() || host.front() == L'.' || host.back() == L'.') return false;
+    for (std::size_t i = 0; i < host.size(); ++i) {
+        if (!IsHostChar(host[i])) return false;
+        if (host[i] == L'.' && i + 1 < host.size() && host[i + 1] == L'.') return false;
+    }
+    return true;
+}
+
+bool EndsWith(const std::wstring& s, const std::wstring& tail) {
+    return s.size() >= tail.size() && s.compare(s.size() - tail.size(), tail.size(), tail) == 0;
+}
+
+}  // namespace
+
+bool IsAllowedDownloadUrl(const std::wstring& url, const std::vector<std::wstring>& domains) {
+    HttpUrlParts parts;
+    if (!SplitHttpUrl(url, parts)) return false;
+    const std::wstring host = Lower(parts.host);
+    if (!IsPlainHost(host)) return false;
+    for (const std::wstring& d : domains) {
+        const std::wstring domain = Lower(d);
+        if (domain.empty()) continue;
+        if (host == domain || EndsWith(host, L"." + domain)) return true;
+    }
+    return false;
+}
+
+bool IsPlatformDownloadUrl(const std::wstring& url) {
+    const std::vector<std::wstring> domains(std::begin(vexo::config::kDomains), std::end(vexo::config::kDomains));
+    return IsAllowedDownloadUrl(url, domains);
+}
+
+bool IsAcceptedStatus(const std::wstring& statusText) {
+    if (statusText.size() != 3) return false;
+    for (wchar_t c : statusText)
+        if (c < L'0' || c > L'9') return false;
+    return statusText[0] == L'2';
+}
+
+TransferStatus CheckAnswer(bool statusRead, const std::wstring& statusText, std::uint32_t lengthBytes,
+                           std::uint32_t contentLength) {
+    if (!statusRead || !IsAcceptedStatus(statusText)) return TransferStatus::BadStatus;
+    if (lengthBytes != 4) return TransferStatus::NoLength;
+    if (contentLength == 0) return TransferStatus::EmptyBody;
+    return TransferStatus::Ok;
+}
+
+TransferStatus CheckBody(std::uint64_t total, std::uint32_t contentLength) {
+    if (contentLength == 0) return TransferStatus::EmptyBody;
+    return total >= contentLength ? TransferStatus::Ok : TransferStatus::Short;
+}
+
+unsigned ProgressPercent(std::uint64_t total, std::uint32_t contentLength) {
+    if (contentLength == 0) return 0;
+    const std::uint64_t percent = total * 100 / contentLength;
+    return percent > 100 ? 100u : unsigned(percent);
+}
+
+void ReadSizer::Took(std::uint32_t asked, std::uint32_t got, std::uint32_t elapsedMs) {
+    if (got < asked || asked != m_size) return;
+    if (elapsedMs * 2 < kTargetMs) {
+        m_size = m_size >= kMaxBytes / 2 ? kMaxBytes : m_size * 2;
+    } else if (elapsedMs > 2 * kTargetMs) {
+        m_size = m_size <= kMinBytes * 2 ? kMinBytes : m_size / 2;
+    }
+}

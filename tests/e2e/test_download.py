@@ -1,0 +1,268 @@
+"""The hall's game-client download and the favourites of a game frame, end to
+end: the installed launcher's hall process over its real main window, the
+stand-in publishing another game's configuration and installer (a copy of
+the probe, which records that it was started)."""
+import getpass
+import os
+import shutil
+import time
+
+import pytest
+
+from mainwnd import MainWindow, WM_CHAR, game_frames, main_windows, window
+from wine import wait_until
+
+QUESTION_TITLE = "Vexo游戏大厅"
+BOX_OK = 5000
+CLOSE_BUTTON = 50000
+WM_KEYDOWN, VK_ESCAPE = 0x0100, 0x1B
+PBM_GETPOS = 0x0408
+CONFIG = "/update/ConfigAbc.htm"
+FILE = "/files/Abc.exe"
+TEMP = "C:\\users\\%s\\Temp" % getpass.getuser()  # Wine's user temporary folder
+
+
+@pytest.fixture(autouse=True)
+def no_leftovers(wine):
+    yield
+    for p in wine.processes:
+        if p.poll() is None:
+            p.kill()
+            p.wait(timeout=10)
+
+
+@pytest.fixture
+def main(wine, platform):
+    proc = wine.start(["/QuonD"], exe=wine.installed_exe())
+    win = wait_until(lambda: main_windows(wine), 30, what="the main window")[0]
+    return MainWindow(wine, proc, win["hwnd"])
+
+
+@pytest.fixture
+def hall(wine, main, platform):
+    proc = wine.start(["/gmhall", f"/{main.hwnd}"], exe=wine.installed_exe())
+    frame = wait_until(lambda: game_frames(wine, main.hwnd), 20, what="the hall frame")[0]
+    assert wine.probe("complete", frame["hwnd"], platform.url + "/webgame.htm", "Vexo 游戏大厅") == "1"
+    frame["proc"] = proc
+    return frame
+
+
+class Installer:
+    """Where the installer lands, and the record it leaves when it runs."""
+
+    def __init__(self, wine, platform):
+        self.wine, self.platform = wine, platform
+        self.folder = wine.c("users", getpass.getuser(), "Temp")
+        os.makedirs(self.folder, exist_ok=True)
+        self.exe = os.path.join(self.folder, "Abc.exe")
+        self.record = self.exe + ".started"
+        self.ini = os.path.join(wine.data_folder, "Abc.ini")
+        for f in (self.exe, self.record, self.ini):
+            if os.path.exists(f):
+                os.remove(f)
+        with open(wine.probe_exe, "rb") as f:
+            self.bytes = f.read()
+
+    def publish(self, upd_addr=None):
+        self.platform.publish("Abc", "k", self.bytes, upd_addr=upd_addr)
+
+    def started(self):
+        if not os.path.exists(self.record):
+            return None
+        with open(self.record, encoding="utf-8-sig") as f:
+            return f.read().splitlines()
+
+
+def children(wine, dialog):
+    return {w["id"]: w for w in wine.windows(pid=dialog["pid"]) if w["parent"] == dialog["hwnd"]}
+
+
+def download_dialogs(wine, hall, main):
+    found = []
+    for w in wine.windows(cls="#32770", pid=hall["pid"], toplevel=True, visible=True):
+        if w["owner"] == main.hwnd and 1025 in children(wine, w):
+            found.append(w)
+    return found
+
+
+def bar_position(wine, bar):
+    out = wine.probe("send", bar["hwnd"], PBM_GETPOS, 0, 0)
+    return int(out) if out.isdigit() else -1  # a probe that did not start says nothing
+
+
+def title(wine, dialog):
+    return wine.probe("text", dialog["hwnd"]).strip('"')
+
+
+def start_download(wine, hall, main, name="abc"):
+    assert wine.probe("navigate", hall["hwnd"], f"app://entergame|{name}|http://127.0.0.1/") == "1"
+    box = wait_until(lambda: [b for b in wine.windows(cls="#32770", title=QUESTION_TITLE, toplevel=True,
+                                                      visible=True) if b["pid"] == hall["pid"]], 20,
+                     what="the download question")[0]
+    wine.probe("command", box["hwnd"], BOX_OK)
+    return wait_until(lambda: download_dialogs(wine, hall, main), 20, what="the download dialog")[0]
+
+
+def wait_title(wine, dialog, text, timeout=30):
+    wait_until(lambda: title(wine, dialog) == text, timeout, interval=0.05, what=f"the title {text}")
+
+
+def ends(wine, hall, main, dialog, timeout=10):
+    wait_until(lambda: not [d for d in download_dialogs(wine, hall, main) if d["hwnd"] == dialog["hwnd"]],
+               timeout, interval=0.05, what="the dialog to end")
+    assert hall["proc"].poll() is None, "the hall process lives on"
+
+
+def test_a_hall_download_fetches_the_configuration_and_starts_the_installer(wine, platform, main, hall):
+    installer = Installer(wine, platform)
+    installer.publish()
+    platform.set_rule(CONFIG, trickle=8, pause=0.15)  # slow enough to see Abc.ini beside the executable
+    platform.set_rule(FILE, trickle=32 * 1024, pause=0.05)
+    dialog = start_download(wine, hall, main)
+    assert title(wine, dialog) == "游戏下载中..."
+    ids = children(wine, dialog)
+    assert not ids[1]["enabled"] and ids[2]["enabled"]
+    wait_until(lambda: os.path.exists(installer.ini), 20, interval=0.05, what="Abc.ini beside the executable")
+    # Escape does not close it.
+    wine.probe("post", dialog["hwnd"], WM_KEYDOWN, VK_ESCAPE, 0x00010001)
+    labels = set()
+
+    def advancing():
+        text = wine.probe("text", ids[1024]["hwnd"]).strip('"')
+        if text.startswith("已加载  ") and text.endswith("%"):
+            labels.add(int(text[5:-1]))
+        return len([p for p in labels if 0 < p < 100]) >= 3
+
+    wait_until(advancing, 30, interval=0.05, what="the percentage to advance")
+    assert not os.path.exists(installer.ini), "read and deleted"
+    assert 0 < bar_position(wine, ids[1025]) <= 100
+    wine.screenshot("game-download.png")
+    wait_title(wine, dialog, "下载完成")
+    ids = children(wine, dialog)
+    assert ids[1]["enabled"] and not ids[2]["enabled"]
+    assert wine.probe("text", ids[1024]["hwnd"]) == '"已加载  100%"'
+    wait_until(installer.started, 20, what="the installer to run")
+    assert installer.started()[0] == f'cmdline "{TEMP}\\Abc.exe"'
+    assert [r["path"] for r in platform.requests(CONFIG) + platform.requests("/files/")] == [CONFIG, FILE]
+    headers = {k.lower(): v for k, v in platform.requests(FILE)[0]["headers"]}
+    assert headers["user-agent"] == "QZR"
+    wine.probe("command", dialog["hwnd"], 1)  # "确定"
+    ends(wine, hall, main, dialog)
+
+
+FAULTS = [
+    # (rule path, rule, published address, fails at the configuration)
+    (CONFIG, {"status": 404}, None, True),
+    (CONFIG, {"content_length": "missing"}, None, True),
+    (FILE, {"status": 404}, None, False),
+    (FILE, {"content_length": "missing"}, None, False),
+    (FILE, {"content_length": 0}, None, False),
+    (FILE, {"content_length": 50_000_000}, None, False),  # short body
+    (FILE, {"cut": 300000, "trickle": 65536, "pause": 0.02}, None, False),  # dropped mid-transfer
+    (None, {}, "http://evil.example/127.0.0.1/files/Abc.exe", False),  # the substring trick
+    (None, {}, "http://127.1:{port}/files/Abc.exe", False),  # reaches the stand-in, but no platform host
+]
+
+
+def test_each_failure_says_so_and_leaves_nothing(wine, platform, main, hall):
+    for path, rule, upd_addr, at_config in FAULTS:
+        platform.reset(published=True)
+        installer = Installer(wine, platform)
+        installer.publish(upd_addr.format(port=platform.port) if upd_addr else None)
+        if path:
+            platform.set_rule(path, **rule)
+        dialog = start_download(wine, hall, main)
+        wait_title(wine, dialog, "下载失败")
+        ids = children(wine, dialog)
+        case = f"{path} {rule} {upd_addr}"
+        if at_config:
+            assert not ids[1]["enabled"] and ids[2]["enabled"], case
+        else:
+            wait_until(lambda: children(wine, dialog)[1]["enabled"], 10, what="确定 enabled")
+            assert not children(wine, dialog)[2]["enabled"], case
+        if upd_addr:
+            assert not platform.requests(FILE), "an address off the platform is never requested"
+        wine.probe("command", dialog["hwnd"], CLOSE_BUTTON)
+        ends(wine, hall, main, dialog)
+        assert not os.path.exists(installer.exe), case
+        assert not os.path.exists(installer.ini), case
+        assert installer.started() is None, case
+
+
+def test_cancel_mid_transfer_again_and_again(wine, platform, main, hall):
+    installer = Installer(wine, platform)
+    installer.publish()
+    platform.set_rule(FILE, trickle=4096, pause=0.05)
+    for round_ in range(8):
+        dialog = start_download(wine, hall, main)
+        bar = children(wine, dialog)[1025]
+        wait_until(lambda: bar_position(wine, bar) >= 1 + round_ % 3, 30,
+                   interval=0.05, what="the transfer under way")
+        asked = time.monotonic()
+        wine.probe("command", dialog["hwnd"], 2 if round_ % 2 else CLOSE_BUTTON)  # "取消" or the close button
+        ends(wine, hall, main, dialog)
+        assert time.monotonic() - asked < 5
+        assert not os.path.exists(installer.exe), "the partial installer is deleted"
+        assert installer.started() is None
+    assert not [w for w in wine.windows() if w["title"].endswith("Abc.exe")]
+
+
+def favourites(wine):
+    return wine.c("users", getpass.getuser(), "Favorites")
+
+
+def add_favourite(wine, main, hall, url, name, button=1):
+    """Ctrl+D in the frame after a page (url, name) completed; answers the dialog."""
+    assert wine.probe("complete", hall["hwnd"], url, name) == "1"
+    wine.probe("post", hall["hwnd"], WM_CHAR, 4, 0x00200001)
+    dialog = wait_until(lambda: [w for w in wine.windows(cls="#32770", title="添加收藏", toplevel=True, visible=True)
+                                 if w["pid"] == hall["pid"]], 20, what="the favourites dialog")[0]
+    assert dialog["owner"] == main.hwnd
+    edit = children(wine, dialog)[1018]
+    assert wine.probe("text", edit["hwnd"]) == '"%s"' % name.replace("\\", "\\\\")
+    wine.probe("command", dialog["hwnd"], button)
+    wait_until(lambda: not window(wine, dialog["hwnd"]), 10, what="the favourites dialog to end")
+
+
+def shortcut_bytes(url):
+    text = ("[DEFAULT]\r\nBASEURL=%s\r\n[{000214A0-0000-0000-C000-000000000046}]\r\n=19,2\r\n"
+            "[InternetShortcut]\r\nURL=%s\r\nIDList=\r\n") % (url, url)
+    return text.encode("gbk")
+
+
+def test_a_favourite_is_the_seven_lines_or_nothing(wine, platform, main, hall):
+    folder = favourites(wine)
+    os.makedirs(folder, exist_ok=True)
+    target = os.path.join(folder, "我的游戏.url")
+    url = platform.url + "/quon/game.html?sid=12&acc=abc"
+    add_favourite(wine, main, hall, url, "我的游戏")
+    wait_until(lambda: os.path.exists(target), 10, what="the shortcut")
+    with open(target, "rb") as f:
+        assert f.read() == shortcut_bytes(url)
+    # A second save overwrites; "取消" writes nothing.
+    url2 = platform.url + "/quon/game.html?sid=3&acc=新"
+    add_favourite(wine, main, hall, url2, "我的游戏")
+    time.sleep(0.5)
+    with open(target, "rb") as f:
+        assert f.read() == shortcut_bytes(url2)
+    before = sorted(os.listdir(folder))
+    add_favourite(wine, main, hall, url, "我的游戏", button=2)
+    # Names a file cannot carry, and an address too long for the shortcut: nothing written.
+    add_favourite(wine, main, hall, url, "a?b")
+    add_favourite(wine, main, hall, url, "a\\b")
+    add_favourite(wine, main, hall, platform.url + "/" + "x" * 500, "太长")
+    time.sleep(0.5)
+    assert sorted(os.listdir(folder)) == before
+    with open(target, "rb") as f:
+        assert f.read() == shortcut_bytes(url2)
+    # A folder that cannot be written: nothing, and the dialog still ends.
+    shutil.move(folder, folder + ".saved")
+    try:
+        with open(folder, "w") as f:
+            f.write("not a folder")
+        add_favourite(wine, main, hall, url, "无处可存")
+        assert os.path.isfile(folder) and open(folder).read() == "not a folder"
+    finally:
+        os.remove(folder)
+        shutil.move(folder + ".saved", folder)
+    assert hall["proc"].poll() is None

@@ -1,0 +1,63 @@
+// The favourite's shortcut text and the file-name rule of the favourites and
+// game-download dialogs.
+#include <gtest/gtest.h>
+
+#include "browser/Favourite.h"
+
+namespace {
+
+TEST(Favourite, SevenLinesWithTheAddressInTheSecondAndSixth) {
+    const std::wstring text = InternetShortcutText(L"http://www.vexo.com/quon/game.html?sid=12&acc=abc");
+    EXPECT_EQ(text,
+              L"[DEFAULT]\r\n"
+              L"BASEURL=http://www.vexo.com/quon/game.html?sid=12&acc=abc\r\n"
+              L"[{000214A0-0000-0000-C000-000000000046}]\r\n"
+              L"=19,2\r\n"
+              L"[InternetShortcut]\r\n"
+              L"URL=http://www.vexo.com/quon/game.html?sid=12&acc=abc\r\n"
+              L"IDList=\r\n");
+    EXPECT_EQ(InternetShortcutText(L"").size(), 105u);
+}
+
+TEST(Favourite, OnlyNamesAFileCanCarry) {
+    struct Case {
+        const wchar_t* name;
+        bool usable;
+    } cases[] = {
+        {L"我的游戏", true},
+        {L"Quon - 12服", true},
+        {L"a.b", true},
+        {L"CONSOLE", true},
+        {L"com10", true},
+        {L"", false},
+        {L"a?b", false},
+        {L"a\\b", false},
+        {L"..\\..\\evil", false},
+        {L"a/b", false},
+        {L"a:b", false},
+        {L"a*b", false},
+        {L"a\"b", false},
+        {L"a<b", false},
+        {L"a>b", false},
+        {L"a|b", false},
+        {L"a\tb", false},
+        {L".", false},
+        {L"..", false},
+        {L" . ", false},
+        {L"CON", false},
+        {L"con.txt", false},
+        {L"nul ", false},
+        {L"Com1", false},
+        {L"LPT9.x", false},
+        {L"aux", false},
+    };
+    for (const Case& c : cases) EXPECT_EQ(IsUsableFileName(c.name), c.usable) << c.name;
+}
+
+TEST(Favourite, DownloadLabelHasTwoBlanks) {
+    EXPECT_EQ(DownloadPercentLabel(0), L"已加载  0%");
+    EXPECT_EQ(DownloadPercentLabel(57), L"已加载  57%");
+    EXPECT_EQ(DownloadPercentLabel(100), L"已加载  100%");
+}
+
+}  // namespace
