@@ -9,10 +9,6 @@
 
 namespace {
 
-const wchar_t kAgent[] = L"QZR";
-// The platform's servers expect exactly this block, blank after "zh-cn" included.
-const wchar_t kHeaders[] =
-    L"Accept-Language: zh-cn \r\nContent-Type: application/x-www-form-urlencoded\r\n";
 
 struct InternetHandleTraits {
     static HINTERNET Invalid() { return nullptr; }
@@ -101,7 +97,7 @@ TransferStatus CHttpTransfer::Download(const std::wstring& url, const std::wstri
         SayWhy(url, TransferStatus::BadAddress);
         return TransferStatus::BadAddress;
     }
-    InternetHandle root(::InternetOpenW(kAgent, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
+    InternetHandle root(::InternetOpenW(kRequestAgent, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
     InternetHandle connection;
     if (root)
         connection.Reset(::InternetConnectW(root.Get(), parts.host.c_str(), parts.port, nullptr, nullptr,
@@ -133,7 +129,8 @@ TransferStatus CHttpTransfer::Download(const std::wstring& url, const std::wstri
 
 TransferStatus CHttpTransfer::Receive(void* handle, const std::wstring& file, const ProgressFn& onProgress) {
     HINTERNET request = static_cast<HINTERNET>(handle);
-    if (!::HttpSendRequestW(request, kHeaders, DWORD(wcslen(kHeaders)), nullptr, 0)) return TransferStatus::NoAnswer;
+    if (!::HttpSendRequestW(request, kRequestHeaders, DWORD(wcslen(kRequestHeaders)), nullptr, 0))
+        return TransferStatus::NoAnswer;
 
     wchar_t statusText[16] = {};  // 32 bytes
     DWORD statusSize = sizeof statusText;

@@ -4,6 +4,12 @@
 #include <cstdint>
 #include <string>
 
+// The platform's request conventions, the same for every request.
+inline constexpr wchar_t kRequestAgent[] = L"QZR";
+// The platform's servers expect exactly this block, blank after "zh-cn" included.
+inline constexpr wchar_t kRequestHeaders[] =
+    L"Accept-Language: zh-cn \r\nContent-Type: application/x-www-form-urlencoded\r\n";
+
 struct HttpUrlParts {
     std::wstring host;
     std::uint16_t port = 80;

@@ -51,8 +51,8 @@ bool ReadSmallFile(const std::wstring& path, std::string& bytes) {
     if (!::GetFileSizeEx(file.Get(), &size) || size.QuadPart > kMaxConfigBytes) return false;
     bytes.resize(size_t(size.QuadPart));
     DWORD got = 0;
-    if (!bytes.empty() && (!::ReadFile(file.Get(), &bytes[0], DWORD(bytes.size()), &got, nullptr) || got != bytes.size()))
-        return false;
+    if (bytes.empty()) return true;
+    if (!::ReadFile(file.Get(), &bytes[0], DWORD(bytes.size()), &got, nullptr) || got != bytes.size()) return false;
     return true;
 }
 

@@ -13,10 +13,6 @@
 
 namespace {
 
-const wchar_t kAgent[] = L"QZR";
-// The platform's servers expect exactly this block, blank after "zh-cn" included.
-const wchar_t kHeaders[] =
-    L"Accept-Language: zh-cn \r\nContent-Type: application/x-www-form-urlencoded\r\n";
 
 bool g_statRequestStarted = false;
 
@@ -59,7 +55,7 @@ bool HttpGetNoReply(const std::wstring& url, const std::wstring& body) {
 
     bool sent = false;
     DWORD error = 0;
-    HINTERNET root = ::InternetOpenW(kAgent, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0);
+    HINTERNET root = ::InternetOpenW(kRequestAgent, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0);
     HINTERNET connection = nullptr;
     HINTERNET request = nullptr;
     if (root)
@@ -70,7 +66,7 @@ bool HttpGetNoReply(const std::wstring& url, const std::wstring& body) {
                                      nullptr, INTERNET_FLAG_RELOAD, 0);
     if (request) {
         std::wstring bodyCopy = body;
-        sent = ::HttpSendRequestW(request, kHeaders, DWORD(wcslen(kHeaders)),
+        sent = ::HttpSendRequestW(request, kRequestHeaders, DWORD(wcslen(kRequestHeaders)),
                                   bodyCopy.empty() ? nullptr : &bodyCopy[0],
                                   DWORD(bodyCopy.size() * sizeof(wchar_t))) != FALSE;
     }

@@ -81,6 +81,8 @@ void ReadSizer::Took(std::uint32_t asked, std::uint32_t got, std::uint32_t elaps
     if (elapsedMs * 2 < kTargetMs) {
         m_size = m_size >= kMaxBytes / 2 ? kMaxBytes : m_size * 2;
     } else if (elapsedMs > 2 * kTargetMs) {
-        m_size = m_size <= kMinBytes * 2 ? kMinBytes : m_size / 2;
+        // Straight to the size the measured rate reads in the target time.
+        const std::uint64_t fit = std::uint64_t(asked) * kTargetMs / elapsedMs;
+        m_size = fit <= kMinBytes ? kMinBytes : std::uint32_t(fit / kMinBytes * kMinBytes);
     }
 }

@@ -74,10 +74,11 @@ public:
 
     std::uint32_t Next() const { return m_size; }
     // A read asked for `asked` bytes, got `got` and took `elapsedMs`: double
-    // when it was quick, halve when it took more than twice the target. A
-    // short read (the end of the body) says nothing about the rate.
+    // when it was quick; when it took more than twice the target, the size
+    // that reads in the target time at that rate. A short read (the end of
+    // the body) says nothing about the rate.
     void Took(std::uint32_t asked, std::uint32_t got, std::uint32_t elapsedMs);
 
 private:
-    std::uint32_t m_size = 256 * 1024;
+    std::uint32_t m_size = 64 * 1024;
 };

@@ -11,7 +11,9 @@
 
 namespace {
 
-void Say(const std::wstring& text) { ::OutputDebugStringW((L"VexoQuon: favourite not saved: " + text + L"\n").c_str()); }
+void Say(const std::wstring& text) {
+    ::OutputDebugStringW((L"VexoQuon: favourite not saved: " + text + L"\n").c_str());
+}
 
 // The text in the ANSI code page; false when it does not fit or a character
 // has no ANSI form (a replaced one would save another address).

@@ -116,14 +116,19 @@ TEST(TransferRules, EachProgressValueIsToldOnce) {
 
 TEST(TransferRules, ReadsGrowOnAFastLineAndShrinkOnASlowOne) {
     ReadSizer s;
-    EXPECT_EQ(s.Next(), 256u * 1024);
+    EXPECT_EQ(s.Next(), 64u * 1024);
+    s.Took(s.Next(), s.Next(), 1);
+    EXPECT_EQ(s.Next(), 128u * 1024);
     for (int i = 0; i < 10; ++i) s.Took(s.Next(), s.Next(), 1);
     EXPECT_EQ(s.Next(), ReadSizer::kMaxBytes);
     s.Took(s.Next(), 1000, 900);  // the short last read says nothing
     EXPECT_EQ(s.Next(), ReadSizer::kMaxBytes);
-    for (int i = 0; i < 10; ++i) s.Took(s.Next(), s.Next(), 1000);
-    EXPECT_EQ(s.Next(), ReadSizer::kMinBytes);
     s.Took(s.Next(), s.Next(), 100);  // on target: stays
+    EXPECT_EQ(s.Next(), ReadSizer::kMaxBytes);
+    // 1 MiB in 1000 ms: 100 ms read about 104 857 bytes, kept to 16 KiB steps.
+    s.Took(s.Next(), s.Next(), 1000);
+    EXPECT_EQ(s.Next(), 96u * 1024);
+    s.Took(s.Next(), s.Next(), 60000);  // a crawl: the floor
     EXPECT_EQ(s.Next(), ReadSizer::kMinBytes);
     s.Took(s.Next() * 2, s.Next() * 2, 1);  // not the size it was asked for
     EXPECT_EQ(s.Next(), ReadSizer::kMinBytes);

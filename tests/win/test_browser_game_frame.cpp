@@ -24,6 +24,8 @@ const wchar_t kDeadUrl[] = L"http://127.0.0.1:9/vexo-game-frame-test";
 
 using testing_pump::PumpUntil;
 
+bool s_favouritesSeen = false;
+
 struct Received {
     UINT msg;
     WPARAM wParam;
@@ -205,8 +207,22 @@ TEST_F(GameFrameTest, KeysFollowTheFramesRules) {
     EXPECT_TRUE(pre(WM_KEYDOWN, VK_F5, SELF_POSTED_MARKER));
     EXPECT_EQ(Refreshes(h), 2);
 
-    // Ctrl+D on the D key is taken (the favourites); other flags are not Ctrl+D.
+    // Ctrl+D on the D key is taken: the favourites dialog runs modally (a
+    // thread timer cancels it); other flags are not Ctrl+D.
+    s_favouritesSeen = false;
+    UINT_PTR timer = ::SetTimer(nullptr, 0, 30, [](HWND, UINT, UINT_PTR, DWORD) CALLBACK {
+        ::EnumThreadWindows(::GetCurrentThreadId(), [](HWND w, LPARAM) CALLBACK -> BOOL {
+            wchar_t text[32] = {};
+            ::GetWindowTextW(w, text, 32);
+            if (wcscmp(text, L"添加收藏") != 0 || !::IsWindowVisible(w)) return TRUE;
+            s_favouritesSeen = true;
+            ::PostMessageW(w, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+            return FALSE;
+        }, 0);
+    });
     EXPECT_TRUE(pre(WM_CHAR, 4, 0x00200001));
+    ::KillTimer(nullptr, timer);
+    EXPECT_TRUE(s_favouritesSeen);
     EXPECT_FALSE(pre(WM_CHAR, 4, 0x01200001));
     // The close request goes on to the frame.
     EXPECT_FALSE(pre(WM_SYSCOMMAND, SC_CLOSE, 0));

@@ -229,7 +229,8 @@ TEST(HttpTransfer, CancelAndCompletionNeverFightOverTheHandles) {
 TEST(HttpTransfer, AConfigurationIsReadAndItsFileDeleted) {
     REQUIRE_STANDIN();
     ASSERT_TRUE(Control(L"reset", "{\"published\": true}"));
-    ASSERT_TRUE(Control(L"publish", "{\"name\": \"Abc\", \"key\": \"abc-key\", \"upd_addr\": \"http://dl.vexo.test/a.exe\"}"));
+    ASSERT_TRUE(Control(L"publish",
+                        "{\"name\": \"Abc\", \"key\": \"abc-key\", \"upd_addr\": \"http://dl.vexo.test/a.exe\"}"));
     const std::wstring file = TempFile(L"Abc.ini");
     CHttpTransfer t;
     UpdateConfig config;

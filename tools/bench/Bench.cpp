@@ -37,7 +37,8 @@ double Best(std::vector<double> v) {
 }
 
 // The same request a download makes, read in blocks of `block` bytes,
-// optionally written to a file: the reference loop. Returns the bytes read.
+// optionally written to a file, with or without the platform's header block:
+// the reference loop. Returns the bytes read.
 long long BareLoop(const std::wstring& host, INTERNET_PORT port, const std::wstring& path, DWORD block,
                    const std::wstring& out, bool headers = false) {
     HINTERNET root = ::InternetOpenW(L"QZR", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0);
@@ -46,7 +47,8 @@ long long BareLoop(const std::wstring& host, INTERNET_PORT port, const std::wstr
                                        INTERNET_FLAG_RELOAD, 0);
     long long total = 0;
     const wchar_t kHeaders[] = L"Accept-Language: zh-cn \r\nContent-Type: application/x-www-form-urlencoded\r\n";
-    if (req && ::HttpSendRequestW(req, headers ? kHeaders : nullptr, headers ? DWORD(wcslen(kHeaders)) : 0, nullptr, 0)) {
+    const DWORD headerChars = headers ? DWORD(wcslen(kHeaders)) : 0;
+    if (req && ::HttpSendRequestW(req, headers ? kHeaders : nullptr, headerChars, nullptr, 0)) {
         HANDLE file = out.empty() ? INVALID_HANDLE_VALUE
                                   : ::CreateFileW(out.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
         std::vector<char> buf(block);
@@ -183,7 +185,8 @@ int wmain(int argc, wchar_t** argv) {
     }
     FileMd5(hashFile, digest);
 
-    std::printf("{\n  \"bytes\": %lld,\n  \"ok\": %s,\n  \"progress_sends\": %d,\n", bytes, ok ? "true" : "false", sends);
+    std::printf("{\n  \"bytes\": %lld,\n  \"ok\": %s,\n  \"progress_sends\": %d,\n", bytes, ok ? "true" : "false",
+                sends);
     Print("product_transfer_s", Best(product));
     Print("product_noprogress_s", Best(productQuiet));
     Print("product_direct_s", Best(productDirect));
