@@ -77,17 +77,24 @@ DWORD WINAPI DumpThread(LPVOID) {
     return 0;
 }
 
-// abort() and std::terminate: this spot, as an exception, through the filter.
-[[noreturn]] void CrashHere() {
-    CONTEXT context{};
+// This very spot as an exception of `code`: the caller's own context.
+// Inlined, so that the context describes the caller's frame, still alive.
+__attribute__((always_inline)) inline void CaptureHere(DWORD code, CONTEXT& context, EXCEPTION_RECORD& record) {
     ::RtlCaptureContext(&context);
-    EXCEPTION_RECORD record{};
-    record.ExceptionCode = kFatalAppExit;
+    record = EXCEPTION_RECORD{};
+    record.ExceptionCode = code;
 #ifdef _M_X64
     record.ExceptionAddress = reinterpret_cast<PVOID>(context.Rip);
 #else
     record.ExceptionAddress = reinterpret_cast<PVOID>(context.Eip);
 #endif
+}
+
+// abort() and std::terminate: this spot, as an exception, through the filter.
+[[noreturn]] void CrashHere() {
+    CONTEXT context{};
+    EXCEPTION_RECORD record;
+    CaptureHere(kFatalAppExit, context, record);
     EXCEPTION_POINTERS here{&record, &context};
     CrashFilter(&here);
     ::TerminateProcess(::GetCurrentProcess(), 3);
@@ -156,14 +163,8 @@ void WriteCrashDump(HANDLE file, EXCEPTION_POINTERS* info) {
     } else {
         // No exception at hand: describe this very spot as a breakpoint.
         CONTEXT context{};
-        ::RtlCaptureContext(&context);
-        EXCEPTION_RECORD record{};
-        record.ExceptionCode = EXCEPTION_BREAKPOINT;
-#ifdef _M_X64
-        record.ExceptionAddress = reinterpret_cast<PVOID>(context.Rip);
-#else
-        record.ExceptionAddress = reinterpret_cast<PVOID>(context.Eip);
-#endif
+        EXCEPTION_RECORD record;
+        CaptureHere(EXCEPTION_BREAKPOINT, context, record);
         EXCEPTION_POINTERS here{&record, &context};
         WriteWith(write, file, &here, ::GetCurrentThreadId());
     }

@@ -33,11 +33,7 @@ void CPrgsDlg::DoDataExchange() { m_progress.SubclassDlgItem(IDC_PRGS_PROGRESS, 
 
 BOOL CPrgsDlg::OnInitDialog() {
     CDlgEx::OnInitDialog();
-    m_nCaptionHeight = 30;
-    m_nBorder = 4;
-    m_nBtnRightMargin = 0;
-    m_nBtnTop = 0;
-    m_nBtnGap = 0;
+    SetCaptionLayout(30, 4, 0, 0, 0);
     SetTitle(L"版本更新中...");
     const HINSTANCE inst = Instance();
     if (!m_hClose) m_hClose = LoadSkinBitmap(inst, IDB_CLOSE);

@@ -17,11 +17,7 @@ void CAddAccDlg::DoDataExchange() {
 
 BOOL CAddAccDlg::OnInitDialog() {
     CDlgEx::OnInitDialog();
-    m_nCaptionHeight = 30;
-    m_nBorder = 3;
-    m_nBtnRightMargin = 5;
-    m_nBtnTop = 1;
-    m_nBtnGap = 0;
+    SetCaptionLayout(30, 3, 5, 1, 0);
     SetTitle(L"登录其他账号");
     HINSTANCE inst = ::GetModuleHandleW(nullptr);
     // Fitted to its background, with no system buttons: a click elsewhere closes it.

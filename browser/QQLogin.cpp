@@ -13,11 +13,7 @@ CQQLogin::~CQQLogin() {
 
 BOOL CQQLogin::OnInitDialog() {
     CDlgEx::OnInitDialog();
-    m_nCaptionHeight = 30;
-    m_nBorder = 4;
-    m_nBtnRightMargin = 0;
-    m_nBtnTop = 0;
-    m_nBtnGap = 0;
+    SetCaptionLayout(30, 4, 0, 0, 0);
     SetTitle(ExternalLoginTitle(ExternalLoginKind::QQ));
 
     HINSTANCE inst = ::GetModuleHandleW(nullptr);

@@ -69,9 +69,7 @@ BOOL CLoriq3Dlg::OnInitDialog() {
 void CLoriq3Dlg::SetUpSkin() {
     ModifyStyle(0, WS_CLIPCHILDREN);
     SetTitle(L"VexoQuon");
-    m_nCaptionHeight = kCaptionHeight;
-    m_nBorder = kInset;
-    m_nBtnRightMargin = m_nBtnTop = m_nBtnGap = 0;
+    SetCaptionLayout(kCaptionHeight, kInset, 0, 0, 0);
     m_nTitleWeight = 600;
 
     HINSTANCE inst = ::GetModuleHandleW(nullptr);

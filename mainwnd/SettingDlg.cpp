@@ -125,9 +125,7 @@ void CSettingDlg::DoDataExchange() {
 
 BOOL CSettingDlg::OnInitDialog() {
     CDlgEx::OnInitDialog();
-    m_nCaptionHeight = 30;
-    m_nBorder = 4;
-    m_nBtnRightMargin = m_nBtnTop = m_nBtnGap = 0;
+    SetCaptionLayout(30, 4, 0, 0, 0);
     SetTitle(L"设置");
     HINSTANCE inst = ::GetModuleHandleW(nullptr);
     fw::Bitmap close(LoadSkinBitmap(inst, IDB_CLOSE));  // the button copies it

@@ -348,3 +348,11 @@ LRESULT CDlgEx::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     }
     return CDialog::WindowProc(msg, wParam, lParam);
 }
+
+void CDlgEx::SetCaptionLayout(int captionHeight, int border, int btnRightMargin, int btnTop, int btnGap) {
+    m_nCaptionHeight = captionHeight;
+    m_nBorder = border;
+    m_nBtnRightMargin = btnRightMargin;
+    m_nBtnTop = btnTop;
+    m_nBtnGap = btnGap;
+}

@@ -35,6 +35,9 @@ public:
                  HBITMAP hRestore);
     // Sets the window text and repaints the title.
     void SetTitle(LPCWSTR pszTitle);
+    // The caption band's height, the border and the system buttons' margins,
+    // in pixels: what every skinned dialog sets after CDlgEx::OnInitDialog.
+    void SetCaptionLayout(int captionHeight, int border, int btnRightMargin, int btnTop, int btnGap);
     // Repaints the existing system buttons (after a derived re-layout).
     void RedrawSysButtons();
     // Rebuilds the window region from the skin's 9 × 9 corners.
