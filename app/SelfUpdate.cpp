@@ -1,13 +1,13 @@
 #include "app/SelfUpdate.h"
 
 #include <windows.h>
-#include <wincrypt.h>
 
 #include <algorithm>
 #include <vector>
 
 #include "app/Endpoints.h"
 #include "app/HttpTransfer.h"
+#include "app/Md5.h"
 #include "app/VersionKey.h"
 #include "framework/Handles.h"
 
@@ -18,30 +18,6 @@ constexpr DWORD kMaxConfigBytes = 1024 * 1024;
 // A multiple of the allocation granularity (64 KiB) that a 32-bit process
 // can always map.
 constexpr LONGLONG kHashWindow = 16 * 1024 * 1024;
-
-class CryptProvider {
-public:
-    CryptProvider() {
-        if (!::CryptAcquireContextW(&m_prov, nullptr, nullptr, PROV_RSA_FULL, CRYPT_VERIFYCONTEXT)) m_prov = 0;
-    }
-    ~CryptProvider() {
-        if (m_hash) ::CryptDestroyHash(m_hash);
-        if (m_prov) ::CryptReleaseContext(m_prov, 0);
-    }
-    CryptProvider(const CryptProvider&) = delete;
-    CryptProvider& operator=(const CryptProvider&) = delete;
-
-    bool StartMd5() { return m_prov && ::CryptCreateHash(m_prov, CALG_MD5, 0, 0, &m_hash); }
-    bool Add(const BYTE* data, DWORD size) { return ::CryptHashData(m_hash, data, size, 0) != FALSE; }
-    bool Finish(std::uint8_t (&digest)[16]) {
-        DWORD size = 16;
-        return ::CryptGetHashParam(m_hash, HP_HASHVAL, digest, &size, 0) && size == 16;
-    }
-
-private:
-    HCRYPTPROV m_prov = 0;
-    HCRYPTHASH m_hash = 0;
-};
 
 bool ReadSmallFile(const std::wstring& path, std::string& bytes) {
     fw::Handle file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
@@ -60,14 +36,14 @@ void Say(const std::wstring& text) { ::OutputDebugStringW((L"VexoQuon: " + text 
 
 }  // namespace
 
-bool FileMd5(const std::wstring& path, std::uint8_t (&digest)[16]) {
+bool FileMd5(const std::wstring& path, std::uint8_t (&digest)[16], Md5Provider provider) {
     fw::Handle file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                   nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) return false;
     LARGE_INTEGER size{};
     if (!::GetFileSizeEx(file.Get(), &size)) return false;
-    CryptProvider crypt;
-    if (!crypt.StartMd5()) return false;
+    CMd5 md5(provider);
+    if (!md5.IsReady()) return false;
     // Hashed straight from a mapped view, window by window: no copy of the
     // bytes, which is most of what a read loop adds to the digest itself.
     fw::Handle mapping;
@@ -80,11 +56,11 @@ bool FileMd5(const std::wstring& path, std::uint8_t (&digest)[16]) {
         const BYTE* view = static_cast<const BYTE*>(::MapViewOfFile(
             mapping.Get(), FILE_MAP_READ, DWORD(offset >> 32), DWORD(offset & 0xFFFFFFFF), length));
         if (!view) return false;
-        const bool added = crypt.Add(view, length);
+        const bool added = md5.Add(view, length);
         ::UnmapViewOfFile(view);
         if (!added) return false;
     }
-    return crypt.Finish(digest);
+    return md5.Finish(digest);
 }
 
 bool ComputeVersionKey(const std::wstring& path, std::wstring& key) {

@@ -6,14 +6,15 @@
 #include <cstdint>
 #include <string>
 
+#include "app/Md5.h"
 #include "app/UpdateConfig.h"
 
 class CHttpTransfer;
 
-// MD5 of a file's bytes through the system's hash provider (CryptoAPI,
-// which every supported Windows has).
+// MD5 of a file's bytes through the system's hash provider (CNG, or
+// CryptoAPI where CNG is missing or when asked for).
 // False when the file cannot be read or the provider fails.
-bool FileMd5(const std::wstring& path, std::uint8_t (&digest)[16]);
+bool FileMd5(const std::wstring& path, std::uint8_t (&digest)[16], Md5Provider provider = Md5Provider::Best);
 
 // The version key of a file for this program's version; false when the file
 // cannot be read (the caller then answers that nothing is published).

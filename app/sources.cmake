@@ -17,6 +17,7 @@ set(APP_WIN_SOURCES
   app/Environment.cpp
   app/HttpTransfer.cpp
   app/PrgsDlg.cpp
+  app/Md5.cpp
   app/SelfUpdate.cpp
   app/Install.cpp
   app/Loriq3App.cpp

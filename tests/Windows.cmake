@@ -42,7 +42,7 @@ target_link_libraries(cache_tool PRIVATE vexo_win)
 # Windows unit tests, one executable, run under Wine.
 file(GLOB WIN_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win/*.cpp)
 add_executable(win_tests ${WIN_TEST_SOURCES} tests/win/WinTests.rc)
-target_link_libraries(win_tests PRIVATE vexo_win GTest::gtest_main bcrypt)
+target_link_libraries(win_tests PRIVATE vexo_win GTest::gtest_main)
 # windres reports no dependencies: the product's resources it includes are listed.
 set_property(SOURCE tests/win/WinTests.rc APPEND PROPERTY OBJECT_DEPENDS
   ${CMAKE_SOURCE_DIR}/res/VexoQuon.rc ${VEXO_GENERATED_DIR}/VexoQuon.manifest ${CMAKE_SOURCE_DIR}/res/resource.h ${CMAKE_SOURCE_DIR}/res/dialogs.rc

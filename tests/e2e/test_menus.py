@@ -1,6 +1,7 @@
 """The main window's commands with real mouse and keys: the "系统" and tray
 menus and every command, the hall button, the settings dialog with two main
 windows, and the add-account popup."""
+import hashlib
 import subprocess
 import time
 
@@ -217,9 +218,15 @@ def test_every_menu_item_runs_its_command(wine, platform, cleanup):
     choose(wine, open_system_menu(wine, main), expected, "清除缓存")
     assert answer_box(wine, BTN_YES)["owner"] == 0
 
-    # Update: nothing newer is published; the window stays.
+    # Update: the published key is the running file's own, so there is
+    # nothing newer: one look at the configuration, no download, the box,
+    # and the window stays.
+    with open(wine.exe, "rb") as f:
+        own = f.read()
+    platform.publish("Quon", hashlib.md5(own).hexdigest()[:28] + "3011", b"not this")
     choose(wine, open_system_menu(wine, main), expected, "更新")
     assert answer_box(wine, BTN_YES)["owner"] == 0
+    assert len(platform.requests("/update/ConfigQuon.htm")) == 1 and not platform.requests("/files/")
     assert main.proc.poll() is None
 
     # Settings: the dialog over the window; "取消" closes it.

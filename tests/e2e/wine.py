@@ -26,6 +26,14 @@ def wait_until(condition, timeout=15.0, interval=0.1, what="condition"):
         time.sleep(interval)
 
 
+def pe_is_64bit(path):
+    """Whether a Windows executable is a 64-bit (PE32+) one."""
+    with open(path, "rb") as f:
+        header = f.read(4096)
+    pe = int.from_bytes(header[0x3C:0x40], "little")
+    return header[pe:pe + 4] == b"PE\0\0" and header[pe + 4:pe + 6] == b"\x64\x86"
+
+
 def display_in_use(n):
     """A display is taken while the X server named in its lock file runs; a
     lock left by a killed server does not count (Xvfb replaces it)."""
@@ -200,19 +208,24 @@ class WineSession:
         return wait_until(lambda: self.windows(**filters), timeout, what=f"window {filters}")[0]
 
     # The product is 32-bit and sees the 32-bit registry view; every read and
-    # write of the tests names that view, whatever the word size of the tool.
+    # write of the tests names the product's view, whatever the word size of
+    # the tool (a 64-bit build of the same tree sees the 64-bit one).
+    @property
+    def reg_view(self):
+        return "64" if pe_is_64bit(self.exe) else "32"
+
     def reg(self, root, path, name):
         """bytes of a registry value in the product's view, or None."""
-        info = json.loads(self.probe("reg", root, path, name))
+        info = json.loads(self.probe("reg", root, path, name, "--view", self.reg_view))
         if not info.get("value"):
             return None
         return bytes.fromhex(info["hex"])
 
     def reg_add(self, *args):
-        self._quiet(["wine", "reg", "add", *args, "/f", "/reg:32"])
+        self._quiet(["wine", "reg", "add", *args, "/f", "/reg:" + self.reg_view])
 
     def reg_delete(self, key, *args):
-        self._quiet(["wine", "reg", "delete", key, *args, "/f", "/reg:32"])
+        self._quiet(["wine", "reg", "delete", key, *args, "/f", "/reg:" + self.reg_view])
 
     def opened(self):
         if not os.path.exists(self.opened_urls):

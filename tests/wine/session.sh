@@ -53,6 +53,9 @@ build_template() {
       args+=("$item")
     fi
   done
+  # A 64-bit build of the same tree reads the 64-bit view.
+  wine reg add 'HKLM\SOFTWARE\Macromedia\FlashPlayer' /v CurrentVersion /d 11,2,202,235 /f /reg:64 \
+    </dev/null >/dev/null 2>&1 9>&- || { echo "reg add of the 64-bit Flash Player value failed" >&2; return 1; }
   cp /usr/share/wine/fonts/marlett.ttf "$template/drive_c/windows/Fonts/" 2>/dev/null || true
   wineserver -w 9>&- || true
 }
@@ -60,12 +63,12 @@ build_template() {
 make_template() {
   # The marker names the template's layout: a template of an older layout is
   # made anew.
-  [ -f "$template/.vexo-ready-3" ] && return 0
+  [ -f "$template/.vexo-ready-4" ] && return 0
   local attempt
   for attempt in 1 2 3; do
     # Wine's first start in a new prefix fails now and then; try again.
     if build_template; then
-      touch "$template/.vexo-ready-3"
+      touch "$template/.vexo-ready-4"
       return 0
     fi
     echo "making the Wine prefix failed (attempt $attempt)" >&2
@@ -118,7 +121,7 @@ case $cmd in
     make_template
     start_display
     export DISPLAY=$(cat "$state/display")
-    if [ ! -f "$unit/.vexo-ready-3" ]; then rm -rf "$unit"; cp -a "$template" "$unit"; fi
+    if [ ! -f "$unit/.vexo-ready-4" ]; then rm -rf "$unit"; cp -a "$template" "$unit"; fi
     start_wineserver "$unit"
     ;;
   stop)
