@@ -33,7 +33,8 @@ void Title(const std::wstring& title, int charWidth) {
     // The account is what follows the last "-", never a "-" itself.
     const std::wstring account = AccountIdOfTitle(title);
     FUZZ_CHECK(account.find(L'-') == std::wstring::npos);
-    FUZZ_CHECK(account.size() <= title.size() && title.compare(title.size() - account.size(), account.size(), account) == 0);
+    FUZZ_CHECK(account.size() <= title.size());
+    FUZZ_CHECK(title.compare(title.size() - account.size(), account.size(), account) == 0);
     if (account.size() < title.size()) FUZZ_CHECK(title[title.size() - account.size() - 1] == L'-');
 
     // Whatever the title holds reaches the server as the one "uid" value.

@@ -111,7 +111,8 @@ TEST(TransferRules, ProgressIsTotalTimesHundredOverLengthRoundedDown) {
         {0xFFFFFFFFFFFFFFFFull, 1, 100},
         {184467440737095517ull, 1000, 100},
     };
-    for (const Case& c : cases) EXPECT_EQ(ProgressPercent(c.total, c.length), c.percent) << c.total << " of " << c.length;
+    for (const Case& c : cases)
+        EXPECT_EQ(ProgressPercent(c.total, c.length), c.percent) << c.total << " of " << c.length;
 }
 
 TEST(TransferRules, EachProgressValueIsToldOnce) {
