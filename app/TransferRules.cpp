@@ -72,13 +72,14 @@ TransferStatus CheckBody(std::uint64_t total, std::uint32_t contentLength) {
 
 unsigned ProgressPercent(std::uint64_t total, std::uint32_t contentLength) {
     if (contentLength == 0) return 0;
-    const std::uint64_t percent = total * 100 / contentLength;
-    return percent > 100 ? 100u : unsigned(percent);
+    // Past the length the product could wrap; below it, it stays under 2^39.
+    if (total >= contentLength) return 100;
+    return unsigned(total * 100 / contentLength);
 }
 
 void ReadSizer::Took(std::uint32_t asked, std::uint32_t got, std::uint32_t elapsedMs) {
     if (got < asked || asked != m_size) return;
-    if (elapsedMs * 2 < kTargetMs) {
+    if (elapsedMs < kTargetMs / 2) {  // not elapsedMs * 2, which wraps for the longest reads
         m_size = m_size >= kMaxBytes / 2 ? kMaxBytes : m_size * 2;
     } else if (elapsedMs > 2 * kTargetMs) {
         // Straight to the size the measured rate reads in the target time.

@@ -47,7 +47,6 @@ bool IsUsableFileName(const std::wstring& name) {
 }
 
 std::wstring DownloadPercentLabel(unsigned percent) {
-    wchar_t text[16];
-    std::swprintf(text, 16, L"已加载  %u%%", percent);
-    return text;
+    // A string, not a fixed buffer: ten-digit figures fit too.
+    return L"已加载  " + std::to_wstring(percent) + L"%";
 }

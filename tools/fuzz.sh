@@ -1,7 +1,8 @@
 #!/bin/bash
 # Runs one fuzz target for longer: tools/fuzz.sh TARGET SECONDS
 # (TARGET: page_command, hot_key, stored_state, http_url, run_mode,
-# flash_version, x86_entry, ...; see tests/fuzz/fuzz_*.cpp).
+# flash_version, x86_entry, update_config, transfer_rules, browser_pages,
+# cache_paths, key_capture, tabs; see tests/fuzz/fuzz_*.cpp).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 target=${1:?target}; seconds=${2:-60}

@@ -31,6 +31,33 @@ inline std::vector<std::wstring> FieldsFrom(const std::wstring& text) {
     return fields;
 }
 
+// Figures taken from the front of the input, the rest left as text: one
+// input drives both the numbers and the texts of a rule. Bytes past the end
+// read as 0, so every input is a complete call.
+class FuzzReader {
+public:
+    FuzzReader(const std::uint8_t* data, std::size_t size) : m_data(data), m_size(size) {}
+    std::uint8_t Byte() { return m_pos < m_size ? m_data[m_pos++] : 0; }
+    // Little-endian, of an unsigned type.
+    template <typename T>
+    T Take() {
+        T value = 0;
+        for (std::size_t i = 0; i < sizeof(T); ++i) value = T(value | (T(Byte()) << (8 * i)));
+        return value;
+    }
+    bool AtEnd() const { return m_pos >= m_size; }
+    std::wstring RestAsWide() {
+        const std::size_t at = m_pos < m_size ? m_pos : m_size;
+        m_pos = m_size;
+        return WideFrom(m_data + at, m_size - at);
+    }
+
+private:
+    const std::uint8_t* m_data;
+    std::size_t m_size;
+    std::size_t m_pos = 0;
+};
+
 // A broken invariant is a crash, so that libFuzzer keeps the input.
 #define FUZZ_CHECK(cond)                                                  \
     do {                                                                  \

@@ -55,9 +55,19 @@ TEST(Favourite, OnlyNamesAFileCanCarry) {
 }
 
 TEST(Favourite, DownloadLabelHasTwoBlanks) {
-    EXPECT_EQ(DownloadPercentLabel(0), L"已加载  0%");
-    EXPECT_EQ(DownloadPercentLabel(57), L"已加载  57%");
-    EXPECT_EQ(DownloadPercentLabel(100), L"已加载  100%");
+    struct Case {
+        unsigned percent;
+        const wchar_t* label;
+    } cases[] = {
+        {0, L"已加载  0%"},
+        {57, L"已加载  57%"},
+        {100, L"已加载  100%"},
+        // The figure arrives in a window message, which any program can post:
+        // the label holds every value whole.
+        {1000000000u, L"已加载  1000000000%"},
+        {4294967295u, L"已加载  4294967295%"},
+    };
+    for (const Case& c : cases) EXPECT_EQ(DownloadPercentLabel(c.percent), c.label) << c.percent;
 }
 
 }  // namespace

@@ -92,15 +92,27 @@ TEST(TransferRules, ABodyIsCompleteAtItsLengthOrBeyond) {
 }
 
 TEST(TransferRules, ProgressIsTotalTimesHundredOverLengthRoundedDown) {
-    EXPECT_EQ(ProgressPercent(512, 1000000), 0u);
-    EXPECT_EQ(ProgressPercent(10240, 1000000), 1u);
-    EXPECT_EQ(ProgressPercent(999999, 1000000), 99u);
-    EXPECT_EQ(ProgressPercent(1000000, 1000000), 100u);
-    EXPECT_EQ(ProgressPercent(3000000, 1000000), 100u);
-    EXPECT_EQ(ProgressPercent(100, 0), 0u);  // no division by zero
-    // 4 GB lengths do not overflow the product.
-    EXPECT_EQ(ProgressPercent(0xFFFFFFFFull, 0xFFFFFFFFu), 100u);
-    EXPECT_EQ(ProgressPercent(0x7FFFFFFFull, 0xFFFFFFFFu), 49u);
+    struct Case {
+        std::uint64_t total;
+        std::uint32_t length;
+        unsigned percent;
+    } cases[] = {
+        {512, 1000000, 0},
+        {10240, 1000000, 1},
+        {999999, 1000000, 99},
+        {1000000, 1000000, 100},
+        {3000000, 1000000, 100},
+        {100, 0, 0},  // no division by zero
+        // 4 GB lengths do not overflow the product.
+        {0xFFFFFFFFull, 0xFFFFFFFFu, 100},
+        {0x7FFFFFFFull, 0xFFFFFFFFu, 49},
+        // Nor do totals far past the length, whose product would wrap.
+        {1ull << 62, 1000, 100},
+        {0xFFFFFFFFFFFFFFFFull, 1, 100},
+        {184467440737095517ull, 1000, 100},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(ProgressPercent(c.total, c.length), c.percent) << c.total << " of " << c.length;
 }
 
 TEST(TransferRules, EachProgressValueIsToldOnce) {
@@ -132,6 +144,30 @@ TEST(TransferRules, ReadsGrowOnAFastLineAndShrinkOnASlowOne) {
     EXPECT_EQ(s.Next(), ReadSizer::kMinBytes);
     s.Took(s.Next() * 2, s.Next() * 2, 1);  // not the size it was asked for
     EXPECT_EQ(s.Next(), ReadSizer::kMinBytes);
+}
+
+TEST(TransferRules, AReadOfAnyDurationIsJudgedByItsDuration) {
+    // Whatever a read took, from a blink to the longest a tick count can
+    // tell: quick ones double the size, slow ones shrink it, in between it stays.
+    struct Case {
+        std::uint32_t elapsedMs;
+        std::uint32_t next;
+    } cases[] = {
+        {0, 128 * 1024},
+        {49, 128 * 1024},
+        {50, 64 * 1024},
+        {200, 64 * 1024},
+        {201, 16 * 1024},  // 65536 × 100 / 201 = 32605, down to a whole 16 KiB
+        {0x7FFFFFFFu, ReadSizer::kMinBytes},
+        {0x80000000u, ReadSizer::kMinBytes},
+        {0x80000010u, ReadSizer::kMinBytes},
+        {0xFFFFFFFFu, ReadSizer::kMinBytes},
+    };
+    for (const Case& c : cases) {
+        ReadSizer s;
+        s.Took(s.Next(), s.Next(), c.elapsedMs);
+        EXPECT_EQ(s.Next(), c.next) << c.elapsedMs << " ms";
+    }
 }
 
 TEST(VersionKey, LastDigitsAreTheVersionWithoutDots) {
