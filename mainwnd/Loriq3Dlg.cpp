@@ -60,8 +60,11 @@ BOOL CLoriq3Dlg::OnInitDialog() {
     ::GetVersionExW(&m_osvi);
 #pragma GCC diagnostic pop
 
-    SetUpSkin();
+    // The page process first: its own start-up (the longest step before the
+    // login shows) then runs beside the skin's decoding here. Its messages
+    // wait until this dialog is initialised.
     LaunchPageProcess();
+    SetUpSkin();
     LoadHotKeys();
     return TRUE;
 }
