@@ -1,6 +1,7 @@
 #include "skin/StaticEx.h"
 
 #include <algorithm>
+#include <string>
 
 #include "framework/Handles.h"
 #include "skin/BtnEx.h"
@@ -227,12 +228,15 @@ void CImgProgress::Render(HDC dc) {
             ::TransparentBlt(mem.Get(), b.dx, b.dy, b.dw, b.dh, imgDC.Get(), b.sx, b.sy, b.sw, b.sh, kSkinKey);
     }
     if (m_bShowText && range.iHigh > range.iLow) {
-        wchar_t text[8];
-        swprintf(text, 8, L"%d%%", pos * 100 / (range.iHigh - range.iLow));
+        // In 64 bits and clamped: a position or range set by another program
+        // must neither overflow the product nor make a text longer than "100%".
+        const long long span = (long long)range.iHigh - range.iLow;
+        const long long percent = std::clamp((long long)pos * 100 / span, 0LL, 100LL);
+        const std::wstring text = std::to_wstring(percent) + L"%";
         ::SetTextColor(mem.Get(), m_crText);
         ::SetBkMode(mem.Get(), TRANSPARENT);
         RECT rc = m_rcCtrl;
-        ::DrawTextW(mem.Get(), text, -1, &rc, DT_CENTER | DT_VCENTER);
+        ::DrawTextW(mem.Get(), text.c_str(), -1, &rc, DT_CENTER | DT_VCENTER);
     }
     ::BitBlt(dc, 0, 0, w, h, mem.Get(), 0, 0, SRCCOPY);
 }
