@@ -42,7 +42,10 @@ int MinWindowWidth(int pages) { return kTabWidth * pages + 483; }
 
 std::wstring DisplayTitle(const std::wstring& title, const std::function<int(const std::wstring&)>& measure) {
     if (measure(title) <= kTitleMaxWidth) return title;
-    return title.substr(0, kTitleCutChars) + L"...";
+    // Never half a character: a cut after a high surrogate keeps it out too.
+    std::size_t cut = kTitleCutChars;
+    if (cut <= title.size() && cut > 0 && title[cut - 1] >= 0xD800 && title[cut - 1] <= 0xDBFF) --cut;
+    return title.substr(0, cut) + L"...";
 }
 
 CaptionControls PlaceCaptionControls(int cx) {

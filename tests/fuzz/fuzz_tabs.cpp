@@ -27,8 +27,13 @@ void Title(const std::wstring& title, int charWidth) {
     FUZZ_CHECK(measured >= 1);
     if (std::uint64_t(title.size()) * charWidth <= std::uint64_t(tabstrip::kTitleMaxWidth))
         FUZZ_CHECK(shown == title);
-    else
-        FUZZ_CHECK(shown == title.substr(0, tabstrip::kTitleCutChars) + L"...");
+    else {
+        // Cut to the limit, one unit less where that would split a surrogate pair.
+        const std::size_t cut = std::min<std::size_t>(tabstrip::kTitleCutChars, title.size());
+        const bool splits = cut == tabstrip::kTitleCutChars && cut > 0 && title[cut - 1] >= 0xD800 &&
+                            title[cut - 1] <= 0xDBFF;
+        FUZZ_CHECK(shown == title.substr(0, splits ? cut - 1 : cut) + L"...");
+    }
 
     // The account is what follows the last "-", never a "-" itself.
     const std::wstring account = AccountIdOfTitle(title);

@@ -60,6 +60,10 @@ TEST(TabStrip, LongTitlesAreCutToEighteenCharacters) {
     // Width decides, not length: a short but wide title is cut too.
     auto wide = [](const std::wstring& s) { return int(s.size()) * 20; };
     EXPECT_EQ(DisplayTitle(L"123456789", wide), L"123456789...");
+    // A character of two UTF-16 units across the cut goes whole.
+    const std::wstring pair{wchar_t(0xD83D), wchar_t(0xDE00)};
+    EXPECT_EQ(DisplayTitle(std::wstring(17, L'a') + pair + L"bc", tenPerChar), std::wstring(17, L'a') + L"...");
+    EXPECT_EQ(DisplayTitle(std::wstring(16, L'a') + pair + L"bc", tenPerChar), std::wstring(16, L'a') + pair + L"...");
 }
 
 TEST(TabStrip, HoverPartOfATab) {
