@@ -28,7 +28,17 @@ build_template() {
   wine_env "$template"
   # wineboot needs no display for the prefix itself. Its wineserver must not
   # inherit our lock, or the lock outlives this script.
-  step=wineboot; env -u DISPLAY wine wineboot -i </dev/null >"$state/wineboot.log" 2>&1 9>&- || { echo "$step failed" >&2; return 1; }
+  step=wineboot; env -u DISPLAY wine wineboot -i </dev/null >"$state/wineboot.log" 2>&1 9>&- || {
+    echo "$step failed: $(tail -1 "$state/wineboot.log")" >&2
+    # Wine's 32-bit loader is a 32-bit Linux program: a kernel with its 32-bit
+    # emulation off ("ia32_emulation=off") runs none, and no retry helps.
+    if grep -q "Exec format error" "$state/wineboot.log"; then
+      echo "this machine's kernel runs no 32-bit programs: the 32-bit build cannot be tested here" \
+        "(a build with -DVEXO_ARCH=x86_64 can, see README)" >&2
+      exit 1
+    fi
+    return 1
+  }
   wineserver -w 9>&- || true
   local settings=(
     'HKCU\Software\Wine\X11 Driver' /v Managed /d N
