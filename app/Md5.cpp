@@ -4,17 +4,14 @@
 
 namespace {
 
-// The CNG entries used, resolved from bcrypt.dll (absent on Windows XP).
+// The CNG entries only needed to start a hash.
 using OpenAlgorithmFn = LONG(WINAPI*)(void**, LPCWSTR, LPCWSTR, ULONG);
-using CloseAlgorithmFn = LONG(WINAPI*)(void*, ULONG);
 using CreateHashFn = LONG(WINAPI*)(void*, void**, PUCHAR, ULONG, PUCHAR, ULONG, ULONG);
-using HashDataFn = LONG(WINAPI*)(void*, PUCHAR, ULONG, ULONG);
-using FinishHashFn = LONG(WINAPI*)(void*, PUCHAR, ULONG, ULONG);
-using DestroyHashFn = LONG(WINAPI*)(void*);
 
+// An entry of bcrypt.dll (absent on Windows XP), null when missing.
 template <typename Fn>
-Fn Entry(HMODULE module, const char* name) {
-    return module ? reinterpret_cast<Fn>(reinterpret_cast<void*>(::GetProcAddress(module, name))) : nullptr;
+void Resolve(HMODULE module, const char* name, Fn& entry) {
+    entry = module ? reinterpret_cast<Fn>(reinterpret_cast<void*>(::GetProcAddress(module, name))) : nullptr;
 }
 
 void Say(const wchar_t* text) { ::OutputDebugStringW(text); }
@@ -28,8 +25,8 @@ CMd5::CMd5(Md5Provider provider) {
 }
 
 CMd5::~CMd5() {
-    if (m_cngHash) Entry<DestroyHashFn>(m_bcrypt, "BCryptDestroyHash")(m_cngHash);
-    if (m_cngAlg) Entry<CloseAlgorithmFn>(m_bcrypt, "BCryptCloseAlgorithmProvider")(m_cngAlg, 0);
+    if (m_cngHash) m_destroyHash(m_cngHash);
+    if (m_cngAlg) m_closeAlgorithm(m_cngAlg, 0);
     if (m_bcrypt) ::FreeLibrary(m_bcrypt);
     if (m_capiHash) ::CryptDestroyHash(m_capiHash);
     if (m_capiProv) ::CryptReleaseContext(m_capiProv, 0);
@@ -47,12 +44,15 @@ bool CMd5::StartCng() {
             m_bcrypt = ::LoadLibraryW(path);
         }
     }
-    auto open = Entry<OpenAlgorithmFn>(m_bcrypt, "BCryptOpenAlgorithmProvider");
-    auto create = Entry<CreateHashFn>(m_bcrypt, "BCryptCreateHash");
-    if (!open || !create || !Entry<HashDataFn>(m_bcrypt, "BCryptHashData") ||
-        !Entry<FinishHashFn>(m_bcrypt, "BCryptFinishHash") || !Entry<DestroyHashFn>(m_bcrypt, "BCryptDestroyHash") ||
-        !Entry<CloseAlgorithmFn>(m_bcrypt, "BCryptCloseAlgorithmProvider"))
-        return false;
+    OpenAlgorithmFn open = nullptr;
+    CreateHashFn create = nullptr;
+    Resolve(m_bcrypt, "BCryptOpenAlgorithmProvider", open);
+    Resolve(m_bcrypt, "BCryptCreateHash", create);
+    Resolve(m_bcrypt, "BCryptHashData", m_hashData);
+    Resolve(m_bcrypt, "BCryptFinishHash", m_finishHash);
+    Resolve(m_bcrypt, "BCryptDestroyHash", m_destroyHash);
+    Resolve(m_bcrypt, "BCryptCloseAlgorithmProvider", m_closeAlgorithm);
+    if (!open || !create || !m_hashData || !m_finishHash || !m_destroyHash || !m_closeAlgorithm) return false;
     if (open(&m_cngAlg, L"MD5", nullptr, 0) != 0) {
         m_cngAlg = nullptr;
         return false;
@@ -76,13 +76,12 @@ bool CMd5::StartCryptoApi() {
 }
 
 bool CMd5::Add(const BYTE* data, DWORD size) {
-    if (m_cngHash)
-        return Entry<HashDataFn>(m_bcrypt, "BCryptHashData")(m_cngHash, const_cast<PUCHAR>(data), size, 0) == 0;
+    if (m_cngHash) return m_hashData(m_cngHash, const_cast<PUCHAR>(data), size, 0) == 0;
     return m_capiHash && ::CryptHashData(m_capiHash, data, size, 0);
 }
 
 bool CMd5::Finish(std::uint8_t (&digest)[16]) {
-    if (m_cngHash) return Entry<FinishHashFn>(m_bcrypt, "BCryptFinishHash")(m_cngHash, digest, 16, 0) == 0;
+    if (m_cngHash) return m_finishHash(m_cngHash, digest, 16, 0) == 0;
     DWORD size = 16;
     return m_capiHash && ::CryptGetHashParam(m_capiHash, HP_HASHVAL, digest, &size, 0) && size == 16;
 }

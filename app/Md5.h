@@ -28,10 +28,14 @@ private:
     bool StartCng();
     bool StartCryptoApi();
 
-    // CNG
+    // CNG, its entries resolved once from bcrypt.dll
     HMODULE m_bcrypt = nullptr;
     void* m_cngAlg = nullptr;
     void* m_cngHash = nullptr;
+    LONG(WINAPI* m_hashData)(void*, PUCHAR, ULONG, ULONG) = nullptr;
+    LONG(WINAPI* m_finishHash)(void*, PUCHAR, ULONG, ULONG) = nullptr;
+    LONG(WINAPI* m_destroyHash)(void*) = nullptr;
+    LONG(WINAPI* m_closeAlgorithm)(void*, ULONG) = nullptr;
     // CryptoAPI
     ULONG_PTR m_capiProv = 0;
     ULONG_PTR m_capiHash = 0;

@@ -69,6 +69,16 @@ def _standin(request):
 
 
 @pytest.fixture
+def no_leftovers(wine):
+    """A failed test must not leave a launcher running into the next one."""
+    yield
+    for p in wine.processes:
+        if p.poll() is None:
+            p.kill()
+            p.wait(timeout=10)
+
+
+@pytest.fixture
 def platform(_standin):
     _standin.start()
     _standin.reset(published=True)

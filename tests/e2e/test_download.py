@@ -22,13 +22,7 @@ FILE = "/files/Abc.exe"
 TEMP = "C:\\users\\%s\\Temp" % getpass.getuser()  # Wine's user temporary folder
 
 
-@pytest.fixture(autouse=True)
-def no_leftovers(wine):
-    yield
-    for p in wine.processes:
-        if p.poll() is None:
-            p.kill()
-            p.wait(timeout=10)
+pytestmark = pytest.mark.usefixtures("no_leftovers")
 
 
 @pytest.fixture

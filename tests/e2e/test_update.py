@@ -25,14 +25,7 @@ CLOSE_BUTTON = 50000
 WS_EX_TOPMOST = 0x8
 
 
-@pytest.fixture(autouse=True)
-def no_leftovers(wine):
-    """A failed test must not leave a launcher running into the next one."""
-    yield
-    for p in wine.processes:
-        if p.poll() is None:
-            p.kill()
-            p.wait(timeout=10)
+pytestmark = pytest.mark.usefixtures("no_leftovers")
 
 
 def version_key(data):

@@ -541,6 +541,20 @@ int RunDialog(int argc, wchar_t** argv) {
 
 }  // namespace
 
+// A count the page answers on the automation channel (the answer is count + 1;
+// 0 means it did not take the question): printed, or "none".
+int AutomationCount(const wchar_t* hwnd, ULONG_PTR question) {
+    COPYDATASTRUCT cds{question, 0, nullptr};
+    DWORD_PTR result = 0;
+    if (!::SendMessageTimeoutW(HwndArg(hwnd), WM_COPYDATA, 0, (LPARAM)&cds, SMTO_NORMAL, 20000, &result) ||
+        result == 0) {
+        Out(L"none");
+        return 1;
+    }
+    Out(std::to_wstring((unsigned long long)(result - 1)));
+    return 0;
+}
+
 int wmain(int argc, wchar_t** argv) {
     if (argc < 2) return RecordClientStart();
     std::wstring cmd = argv[1];
@@ -640,30 +654,8 @@ int wmain(int argc, wchar_t** argv) {
     if (cmd == L"page") return RunPage(argc, argv);
     if (cmd == L"navigate") return Automation(argc, argv, false);
     if (cmd == L"complete") return Automation(argc, argv, true);
-    if (cmd == L"refreshes" && argc >= 3) {
-        COPYDATASTRUCT cds{kBrowserAutomationRefreshes, 0, nullptr};
-        DWORD_PTR result = 0;
-        if (!::SendMessageTimeoutW(HwndArg(argv[2]), WM_COPYDATA, 0, (LPARAM)&cds, SMTO_NORMAL, 20000,
-                                   &result) ||
-            result == 0) {
-            Out(L"none");
-            return 1;
-        }
-        Out(std::to_wstring((unsigned long long)(result - 1)));
-        return 0;
-    }
-    if (cmd == L"muted" && argc >= 3) {
-        COPYDATASTRUCT cds{kBrowserAutomationSpeakersMute, 0, nullptr};
-        DWORD_PTR result = 0;
-        if (!::SendMessageTimeoutW(HwndArg(argv[2]), WM_COPYDATA, 0, (LPARAM)&cds, SMTO_NORMAL, 20000,
-                                   &result) ||
-            result == 0) {
-            Out(L"none");
-            return 1;
-        }
-        Out(std::to_wstring((unsigned long long)(result - 1)));
-        return 0;
-    }
+    if (cmd == L"refreshes" && argc >= 3) return AutomationCount(argv[2], kBrowserAutomationRefreshes);
+    if (cmd == L"muted" && argc >= 3) return AutomationCount(argv[2], kBrowserAutomationSpeakersMute);
     if (cmd == L"owner") return RunOwner(argc, argv);
     if (cmd == L"window") return RunWindow(argc, argv);
     if (cmd == L"showmenu") return ShowMenu(argc, argv);
