@@ -2,7 +2,8 @@
 #
 # The product is a 32-bit program: it runs on every Windows PC, 32-bit XP
 # included, and reads the 32-bit registry view where installs keep their state.
-# -DVEXO_ARCH=x86_64 builds the same tree for 64-bit Windows (compile check only).
+# -DVEXO_ARCH=x86_64 builds the same tree for 64-bit Windows: a compile check,
+# and the build the tests run where the kernel runs no 32-bit programs.
 set(VEXO_ARCH i686 CACHE STRING "Target architecture: i686 (the product) or x86_64")
 set_property(CACHE VEXO_ARCH PROPERTY STRINGS i686 x86_64)
 

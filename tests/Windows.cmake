@@ -79,7 +79,7 @@ foreach(test_file ${E2E_TEST_FILES})
     COMMAND ${VEXO_PYTHON} -m pytest -q -p no:cacheprovider ${test_file}
       --exe=$<TARGET_FILE:VexoQuon> --probe=${VEXO_PROBE_EXE}
       --demo=$<TARGET_FILE:framework_demo> --wine-state=${VEXO_WINE_STATE}
-      --artifacts=${CMAKE_BINARY_DIR}/test-artifacts --standin-port=${VEXO_STANDIN_PORT})
+      --artifacts=${CMAKE_BINARY_DIR}/test-artifacts --standin-port=${VEXO_STANDIN_PORT} --arch=${VEXO_ARCH})
   set_tests_properties(e2e.${test_name} PROPERTIES FIXTURES_REQUIRED wine TIMEOUT 600 RESOURCE_LOCK standin
     ENVIRONMENT "PYTHONDONTWRITEBYTECODE=1")
 endforeach()

@@ -23,6 +23,13 @@ def pytest_addoption(parser):
     parser.addoption("--artifacts", default=None, help="where screenshots and logs go")
     parser.addoption("--standin-port", type=int, default=47180,
                      help="the stand-in's port, the one the build's hosts point at")
+    parser.addoption("--arch", default="i686", choices=["i686", "x86_64"],
+                     help="the architecture the build tree was configured for")
+
+
+@pytest.fixture(scope="session")
+def arch(request):
+    return request.config.getoption("--arch")
 
 
 @pytest.fixture(scope="session")
