@@ -61,20 +61,42 @@ BOOL CLoriq3Dlg::OnInitDialog() {
 #pragma GCC diagnostic pop
 
     // The page process first: its own start-up (the longest step before the
-    // login shows) then runs beside the skin's decoding here. Its messages
-    // wait until this dialog is initialised.
+    // login shows) then runs beside this one's. Its messages wait until this
+    // dialog is initialised.
     LaunchPageProcess();
-    SetUpSkin();
+    SetUpWindow();
     LoadHotKeys();
+    // Decoding the skin's images is most of this window's start-up, and
+    // nothing of them shows while the window is 1 x 1: they are decoded just
+    // after it first shows, before anything can make it larger.
+    ::PostMessageW(m_hWnd, UM_LOAD_SKIN_IMAGES, 0, 0);
     return TRUE;
 }
 
-void CLoriq3Dlg::SetUpSkin() {
+void CLoriq3Dlg::SetUpWindow() {
     ModifyStyle(0, WS_CLIPCHILDREN);
     SetTitle(L"VexoQuon");
     SetCaptionLayout(kCaptionHeight, kInset, 0, 0, 0);
     m_nTitleWeight = 600;
+    m_bResizable = TRUE;
+    // In effect invisible until the first page registers.
+    ::MoveWindow(m_hWnd, 0, 0, 1, 1, TRUE);
 
+    m_btnHide.SubclassDlgItem(IDC_BTN_HIDE, m_hWnd);
+    m_btnSystem.SubclassDlgItem(IDC_BTN_SYSTEM, m_hWnd);
+    m_btnSystem.m_crText = RGB(255, 255, 255);
+    m_btnSound.SubclassDlgItem(IDC_BTN_SOUND, m_hWnd);
+    m_btnHall.SubclassDlgItem(IDC_BTN_HALL, m_hWnd);
+    m_lblAddAccount.SubclassDlgItem(IDC_LBL_ADD_ACCOUNT, m_hWnd);
+    m_lblAddAccount.ModifyStyle(0, SS_NOTIFY);
+    m_lblAddAccount.m_crText = RGB(255, 255, 255);
+    m_lblAddAccount.m_bHandCursor = TRUE;
+    m_lblAddAccount.m_bUnderline = TRUE;
+}
+
+void CLoriq3Dlg::LoadSkinImages() {
+    if (m_bSkinImagesLoaded) return;
+    m_bSkinImagesLoaded = true;
     HINSTANCE inst = ::GetModuleHandleW(nullptr);
     HBITMAP close = LoadSkinBitmap(inst, IDB_CLOSE);
     HBITMAP minimize = LoadSkinBitmap(inst, IDB_MINIMIZE);
@@ -82,30 +104,15 @@ void CLoriq3Dlg::SetUpSkin() {
             LoadSkinBitmap(inst, IDB_RESTORE));
     if (close) ::DeleteObject(close);  // the buttons keep copies
     if (minimize) ::DeleteObject(minimize);
-    m_bResizable = TRUE;
-    // In effect invisible until the first page registers.
-    ::MoveWindow(m_hWnd, 0, 0, 1, 1, TRUE);
 
-    m_btnHide.SubclassDlgItem(IDC_BTN_HIDE, m_hWnd);
     SetButtonImage(m_btnHide, IDB_HIDE);
-    m_btnSystem.SubclassDlgItem(IDC_BTN_SYSTEM, m_hWnd);
     SetButtonImage(m_btnSystem, IDB_SYSTEM);
-    m_btnSystem.m_crText = RGB(255, 255, 255);
-    m_btnSound.SubclassDlgItem(IDC_BTN_SOUND, m_hWnd);
     SetButtonImage(m_btnSound, IDB_SOUND_ON);
-    m_btnHall.SubclassDlgItem(IDC_BTN_HALL, m_hWnd);
     SetButtonImage(m_btnHall, IDB_HALL_HIDDEN);
-
-    m_lblAddAccount.SubclassDlgItem(IDC_LBL_ADD_ACCOUNT, m_hWnd);
-    m_lblAddAccount.ModifyStyle(0, SS_NOTIFY);
     if (HBITMAP icon = LoadSkinBitmap(inst, IDB_ADDACC_ICON)) {
         m_lblAddAccount.SetImage(icon);
         ::DeleteObject(icon);
     }
-    m_lblAddAccount.m_crText = RGB(255, 255, 255);
-    m_lblAddAccount.m_bHandCursor = TRUE;
-    m_lblAddAccount.m_bUnderline = TRUE;
-
     m_tabStrip.Create(m_hWnd);
 }
 
@@ -278,7 +285,25 @@ LRESULT CLoriq3Dlg::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
         m_trayIcon.OnTaskbarCreated();
         return 0;
     }
+    // A page, the hall or the player can make the window larger: the skin's
+    // images come first, should any of them arrive before the posted decode.
     switch (msg) {
+    case WM_COPYDATA:
+    case UM_REGISTER_PAGE:
+    case UM_ADD_LOGIN:
+    case UM_HOOK_HOTKEY:
+    case UM_TRAY_MENU:
+    case UM_TRAY_NOTIFY:
+    case WM_SYSCOMMAND:
+    case UM_LOAD_SKIN_IMAGES:
+        LoadSkinImages();
+        break;
+    default:
+        break;
+    }
+    switch (msg) {
+    case UM_LOAD_SKIN_IMAGES:
+        return 0;
     case WM_COPYDATA:
         return OnCopyData(reinterpret_cast<HWND>(wParam), reinterpret_cast<const COPYDATASTRUCT*>(lParam));
     case UM_REGISTER_PAGE:

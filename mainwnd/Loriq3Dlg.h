@@ -63,6 +63,8 @@ public:
     TabStripView m_tabStrip;
     // Created from its template on first use.
     CAddAccDlg addAccountPopup;
+    // The skin's images, decoded once just after the window first shows.
+    bool m_bSkinImagesLoaded = false;
 
 protected:
     BOOL OnInitDialog() override;
@@ -76,7 +78,12 @@ private:
     static constexpr UINT kMuteTimerMs = 400;
     static constexpr UINT kTrayIconId = 1;
 
-    void SetUpSkin();
+    // Private to this window: decode the skin's images (posted once the
+    // window is initialised).
+    static constexpr UINT UM_LOAD_SKIN_IMAGES = WM_APP + 2;
+
+    void SetUpWindow();
+    void LoadSkinImages();
     void SetButtonImage(CBtnEx& button, UINT imageId);
     void AddTrayIcon();
     void PlaceCaptionControls(int cx);
