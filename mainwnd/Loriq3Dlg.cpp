@@ -60,17 +60,23 @@ BOOL CLoriq3Dlg::OnInitDialog() {
     ::GetVersionExW(&m_osvi);
 #pragma GCC diagnostic pop
 
-    // The page process first: its own start-up (the longest step before the
-    // login shows) then runs beside this one's. Its messages wait until this
-    // dialog is initialised.
-    LaunchPageProcess();
     SetUpWindow();
     LoadHotKeys();
-    // Decoding the skin's images is most of this window's start-up, and
-    // nothing of them shows while the window is 1 x 1: they are decoded just
-    // after it first shows, before anything can make it larger.
-    ::PostMessageW(m_hWnd, UM_LOAD_SKIN_IMAGES, 0, 0);
+    // Starting the page process and decoding the skin's images are most of
+    // this window's start-up, and neither shows while the window is 1 x 1:
+    // both follow just after it first shows, before anything can make it
+    // larger.
+    ::PostMessageW(m_hWnd, UM_AFTER_FIRST_SHOW, 0, 0);
     return TRUE;
+}
+
+void CLoriq3Dlg::OnAfterFirstShow() {
+    if (m_bFirstShowDone) return;
+    m_bFirstShowDone = true;
+    // The page process first: its start-up (the longest step before the login
+    // shows) then runs beside the decoding.
+    LaunchPageProcess();
+    LoadSkinImages();
 }
 
 void CLoriq3Dlg::SetUpWindow() {
@@ -95,8 +101,6 @@ void CLoriq3Dlg::SetUpWindow() {
 }
 
 void CLoriq3Dlg::LoadSkinImages() {
-    if (m_bSkinImagesLoaded) return;
-    m_bSkinImagesLoaded = true;
     HINSTANCE inst = ::GetModuleHandleW(nullptr);
     HBITMAP close = LoadSkinBitmap(inst, IDB_CLOSE);
     HBITMAP minimize = LoadSkinBitmap(inst, IDB_MINIMIZE);
@@ -285,8 +289,9 @@ LRESULT CLoriq3Dlg::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
         m_trayIcon.OnTaskbarCreated();
         return 0;
     }
-    // A page, the hall or the player can make the window larger: the skin's
-    // images come first, should any of them arrive before the posted decode.
+    // A page, the hall or the player can make the window larger or start
+    // another page: what follows the first show comes first, should any of
+    // these arrive before it.
     switch (msg) {
     case WM_COPYDATA:
     case UM_REGISTER_PAGE:
@@ -295,14 +300,14 @@ LRESULT CLoriq3Dlg::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     case UM_TRAY_MENU:
     case UM_TRAY_NOTIFY:
     case WM_SYSCOMMAND:
-    case UM_LOAD_SKIN_IMAGES:
-        LoadSkinImages();
+    case UM_AFTER_FIRST_SHOW:
+        OnAfterFirstShow();
         break;
     default:
         break;
     }
     switch (msg) {
-    case UM_LOAD_SKIN_IMAGES:
+    case UM_AFTER_FIRST_SHOW:
         return 0;
     case WM_COPYDATA:
         return OnCopyData(reinterpret_cast<HWND>(wParam), reinterpret_cast<const COPYDATASTRUCT*>(lParam));

@@ -63,8 +63,9 @@ public:
     TabStripView m_tabStrip;
     // Created from its template on first use.
     CAddAccDlg addAccountPopup;
-    // The skin's images, decoded once just after the window first shows.
-    bool m_bSkinImagesLoaded = false;
+    // The page process started and the skin's images decoded, once, just
+    // after the window first shows.
+    bool m_bFirstShowDone = false;
 
 protected:
     BOOL OnInitDialog() override;
@@ -78,11 +79,12 @@ private:
     static constexpr UINT kMuteTimerMs = 400;
     static constexpr UINT kTrayIconId = 1;
 
-    // Private to this window: decode the skin's images (posted once the
-    // window is initialised).
-    static constexpr UINT UM_LOAD_SKIN_IMAGES = WM_APP + 2;
+    // Private to this window, posted once it is initialised: start the page
+    // process and decode the skin's images.
+    static constexpr UINT UM_AFTER_FIRST_SHOW = WM_APP + 2;
 
     void SetUpWindow();
+    void OnAfterFirstShow();
     void LoadSkinImages();
     void SetButtonImage(CBtnEx& button, UINT imageId);
     void AddTrayIcon();

@@ -306,7 +306,10 @@ class _Handler(BaseHTTPRequestHandler):
                                    "time": time.time()})
             self.close_connection = True
             return
-        super().handle()
+        try:
+            super().handle()
+        except ConnectionResetError:
+            pass  # a client killed mid-request (the benchmarks end launchers at once)
 
     def log_message(self, fmt, *args):
         if self.platform.verbose:
