@@ -4,10 +4,43 @@ namespace {
 
 const wchar_t kObjectProp[] = L"VexoFwObject";
 
-// Creation on one thread happens one window at a time; these belong to the
-// thread that is creating.
-thread_local CWnd* t_wndInit = nullptr;
-thread_local HHOOK t_creationHook = nullptr;
+// Creation on one thread happens one window at a time; this state belongs to
+// the thread that is creating. Kept in Win32 TLS slots rather than
+// thread_local: MinGW emulates thread_local through its threads library,
+// which ends the process by abort() when one of its own steps fails.
+class ThreadSlot {
+public:
+    void* Get() { return Index() == TLS_OUT_OF_INDEXES ? m_fallback : ::TlsGetValue(Index()); }
+    void Set(void* value) {
+        // Without a slot (the process has used them all) one value serves
+        // every thread: this program creates its windows on one thread.
+        if (Index() == TLS_OUT_OF_INDEXES || !::TlsSetValue(Index(), value)) m_fallback = value;
+    }
+
+private:
+    static constexpr LONG kNotYet = -2;  // TLS_OUT_OF_INDEXES is -1 as a LONG
+
+    // Allocated on first use, not by a constructor: a window may be made
+    // before this file's objects are constructed.
+    DWORD Index() {
+        LONG index = m_index;
+        if (index != kNotYet) return static_cast<DWORD>(index);
+        const LONG mine = static_cast<LONG>(::TlsAlloc());
+        const LONG before = ::InterlockedCompareExchange(&m_index, mine, kNotYet);
+        if (before == kNotYet) return static_cast<DWORD>(mine);
+        if (mine != static_cast<LONG>(TLS_OUT_OF_INDEXES)) ::TlsFree(static_cast<DWORD>(mine));
+        return static_cast<DWORD>(before);
+    }
+
+    volatile LONG m_index = kNotYet;
+    void* m_fallback = nullptr;
+};
+
+ThreadSlot g_wndInit;       // the CWnd that the next created window belongs to
+ThreadSlot g_creationHook;  // the CBT hook that attaches it
+
+CWnd* WndInit() { return static_cast<CWnd*>(g_wndInit.Get()); }
+HHOOK CreationHookHandle() { return static_cast<HHOOK>(g_creationHook.Get()); }
 
 }  // namespace
 
@@ -29,13 +62,13 @@ LRESULT CALLBACK FrameworkWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPa
 }
 
 LRESULT CALLBACK CreationHook(int code, WPARAM wParam, LPARAM lParam) {
-    if (code == HCBT_CREATEWND && t_wndInit) {
-        CWnd* wnd = t_wndInit;
-        t_wndInit = nullptr;
+    if (code == HCBT_CREATEWND && WndInit()) {
+        CWnd* wnd = WndInit();
+        g_wndInit.Set(nullptr);
         // The window is not complete yet: PreSubclassWindow waits for CreateEx.
         wnd->HookWindowProc(reinterpret_cast<HWND>(wParam));
     }
-    return ::CallNextHookEx(t_creationHook, code, wParam, lParam);
+    return ::CallNextHookEx(CreationHookHandle(), code, wParam, lParam);
 }
 
 CWnd::~CWnd() {
@@ -98,17 +131,16 @@ HWND CWnd::UnsubclassWindow() {
     return hwnd;
 }
 
-CWnd::CreationScope::CreationScope(CWnd* wnd) : m_outer(t_wndInit), m_ownHook(t_creationHook == nullptr) {
-    t_wndInit = wnd;
-    if (m_ownHook)
-        t_creationHook = ::SetWindowsHookExW(WH_CBT, CreationHook, nullptr, ::GetCurrentThreadId());
+CWnd::CreationScope::CreationScope(CWnd* wnd) : m_outer(WndInit()), m_ownHook(CreationHookHandle() == nullptr) {
+    g_wndInit.Set(wnd);
+    if (m_ownHook) g_creationHook.Set(::SetWindowsHookExW(WH_CBT, CreationHook, nullptr, ::GetCurrentThreadId()));
 }
 
 CWnd::CreationScope::~CreationScope() {
-    t_wndInit = m_outer;
-    if (m_ownHook && t_creationHook) {
-        ::UnhookWindowsHookEx(t_creationHook);
-        t_creationHook = nullptr;
+    g_wndInit.Set(m_outer);
+    if (m_ownHook && CreationHookHandle()) {
+        ::UnhookWindowsHookEx(CreationHookHandle());
+        g_creationHook.Set(nullptr);
     }
 }
 
