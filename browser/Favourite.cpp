@@ -29,9 +29,26 @@ bool IsDeviceName(std::wstring base) {
 
 }  // namespace
 
+std::wstring ShortcutAddress(const std::wstring& url) {
+    static const wchar_t kHex[] = L"0123456789ABCDEF";
+    std::wstring out;
+    out.reserve(url.size());
+    for (wchar_t c : url) {
+        if (c < 0x20 || c == 0x7F) {
+            out += L'%';
+            out += kHex[(c >> 4) & 0xF];
+            out += kHex[c & 0xF];
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
 std::wstring InternetShortcutText(const std::wstring& url) {
-    return L"[DEFAULT]\r\nBASEURL=" + url +
-           L"\r\n[{000214A0-0000-0000-C000-000000000046}]\r\n=19,2\r\n[InternetShortcut]\r\nURL=" + url +
+    const std::wstring address = ShortcutAddress(url);
+    return L"[DEFAULT]\r\nBASEURL=" + address +
+           L"\r\n[{000214A0-0000-0000-C000-000000000046}]\r\n=19,2\r\n[InternetShortcut]\r\nURL=" + address +
            L"\r\nIDList=\r\n";
 }
 

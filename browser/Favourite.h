@@ -10,7 +10,12 @@ inline constexpr std::size_t kMaxShortcutText = 511;
 // Longest favourite name taken from the edit box.
 inline constexpr std::size_t kMaxFavouriteName = 128;
 
-// The seven lines, CR LF after each, the address in lines 2 and 6:
+// The address as a shortcut line holds it: control characters (a CR LF
+// would start a line of the page's choosing) percent-encoded, as an address
+// carries them.
+std::wstring ShortcutAddress(const std::wstring& url);
+
+// The seven lines, CR LF after each, ShortcutAddress(url) in lines 2 and 6:
 // [DEFAULT] / BASEURL= / [{000214A0-...}] / =19,2 / [InternetShortcut] / URL= / IDList=
 std::wstring InternetShortcutText(const std::wstring& url);
 

@@ -67,8 +67,13 @@ bool ExpectedCookie(const std::wstring& cookies, const std::wstring& name) {
 
 void Favourite(const std::wstring& url, const std::wstring& name, unsigned percent) {
     const std::wstring text = InternetShortcutText(url);
-    FUZZ_CHECK(text == L"[DEFAULT]\r\nBASEURL=" + url + L"\r\n[{000214A0-0000-0000-C000-000000000046}]\r\n=19,2\r\n"
-                       L"[InternetShortcut]\r\nURL=" + url + L"\r\nIDList=\r\n");
+    const std::wstring address = ShortcutAddress(url);
+    FUZZ_CHECK(text == L"[DEFAULT]\r\nBASEURL=" + address + L"\r\n[{000214A0-0000-0000-C000-000000000046}]\r\n=19,2\r\n"
+                       L"[InternetShortcut]\r\nURL=" + address + L"\r\nIDList=\r\n");
+    // Always the seven lines, whatever the page's address holds.
+    std::size_t breaks = 0;
+    for (wchar_t c : text) breaks += c == L'\n' || c == L'\r';
+    FUZZ_CHECK(breaks == 14);
     FUZZ_CHECK(IsUsableFileName(name) == ExpectedUsableName(name));
     if (IsUsableFileName(name)) {
         // The file stays in its folder, whatever the page called it.

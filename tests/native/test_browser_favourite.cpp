@@ -17,6 +17,11 @@ TEST(Favourite, SevenLinesWithTheAddressInTheSecondAndSixth) {
               L"URL=http://www.vexo.com/quon/game.html?sid=12&acc=abc\r\n"
               L"IDList=\r\n");
     EXPECT_EQ(InternetShortcutText(L"").size(), 105u);
+    // A line break in the address cannot add a line of its own (an IconFile= of the page's choosing).
+    const std::wstring injected = InternetShortcutText(L"http://a.vexo.com/x\r\nIconFile=\\\\evil\\i.ico\t\x7F");
+    EXPECT_EQ(injected.find(L"\nIconFile"), std::wstring::npos);
+    EXPECT_NE(injected.find(L"URL=http://a.vexo.com/x%0D%0AIconFile=\\\\evil\\i.ico%09%7F\r\nIDList="), std::wstring::npos);
+    EXPECT_EQ(ShortcutAddress(L"http://a.vexo.com/中文?q=1 2"), L"http://a.vexo.com/中文?q=1 2");
 }
 
 TEST(Favourite, OnlyNamesAFileCanCarry) {
