@@ -63,9 +63,6 @@ public:
     TabStripView m_tabStrip;
     // Created from its template on first use.
     CAddAccDlg addAccountPopup;
-    // The page process started and the skin's images decoded, once, just
-    // after the window first shows.
-    bool m_bFirstShowDone = false;
 
 protected:
     BOOL OnInitDialog() override;
@@ -120,4 +117,7 @@ private:
     void OnPaintIconic();
 
     TrayIcon m_trayIcon;
+    // The page process started and the skin's images decoded, once, just
+    // after the window first shows.
+    bool m_bFirstShowDone = false;
 };

@@ -110,7 +110,9 @@ def ends(wine, hall, main, dialog, timeout=10):
 def test_a_hall_download_fetches_the_configuration_and_starts_the_installer(wine, platform, main, hall):
     installer = Installer(wine, platform)
     installer.publish()
-    platform.set_rule(CONFIG, trickle=8, pause=0.15)  # slow enough to see Abc.ini beside the executable
+    # Slow enough (some 5 s) to see Abc.ini beside the executable, even when the
+    # dialog is slow to show.
+    platform.set_rule(CONFIG, trickle=8, pause=0.6)
     platform.set_rule(FILE, trickle=32 * 1024, pause=0.05)
     dialog = start_download(wine, hall, main)
     assert title(wine, dialog) == "游戏下载中..."
