@@ -22,17 +22,12 @@ cmake --build "$win64" -j2 || exit 1
 
 status=0
 ctest --test-dir "$native" -j2 --output-on-failure 2>&1 | tee "$root/build/native-tests.log" || status=1
-# Wine's 32-bit loader is a 32-bit Linux program. A kernel with its 32-bit
-# emulation off (ia32_emulation=off) runs none, so the 32-bit product cannot
-# run at all; the Windows tests then run the x86_64 build of the same tree
-# under 64-bit Wine, and say so, rather than fail every test for the machine.
+# Where the kernel runs no 32-bit programs, the Windows tests run the x86_64
+# build rather than fail every test for the machine.
+. "$root/tests/wine/wine-arch.sh"
+vexo_wine_arch
 tested=$win
-if ! /usr/lib/wine/wine --version >/dev/null 2>&1; then
-  echo "This kernel runs no 32-bit programs (Wine's 32-bit loader does not start):" \
-    "the Windows tests run the x86_64 build, $win64, under 64-bit Wine."
-  tested=$win64
-  export PATH="$root/tests/wine/wine64-only:$PATH"
-fi
+[ "$VEXO_WINE_ARCH" = i686 ] || tested=$win64
 # The end-to-end tests share the stand-in's fixed port: one at a time.
 ctest --test-dir "$tested" --output-on-failure 2>&1 | tee "$root/build/win-tests.log" || status=1
 

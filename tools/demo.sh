@@ -6,16 +6,11 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/tools/install-deps.sh"
+. "$root/tests/wine/wine-arch.sh"
+vexo_wine_arch
+arch=$VEXO_WINE_ARCH
 build=$root/build/win
-arch=i686
-# A kernel that runs no 32-bit programs cannot run the product: the x86_64
-# build of the same tree runs instead, under 64-bit Wine.
-if ! /usr/lib/wine/wine --version >/dev/null 2>&1; then
-  echo "This kernel runs no 32-bit programs: running the x86_64 build instead."
-  build=$root/build/win64
-  arch=x86_64
-  export PATH="$root/tests/wine/wine64-only:$PATH"
-fi
+[ "$arch" = i686 ] || build=$root/build/win64
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64.cmake" -DVEXO_ARCH=$arch \
   -C "$root/cmake/standin-hosts.cmake" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build "$build" -j2 --target VexoQuon

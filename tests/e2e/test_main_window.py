@@ -42,7 +42,7 @@ def pe_machine(path):
     return int.from_bytes(data[pe + 4:pe + 6], "little")
 
 
-def test_the_product_is_32_bit_and_talks_to_64_bit_programs(wine, arch):
+def test_the_product_has_the_trees_word_size_and_talks_to_64_bit_programs(wine, arch):
     # Every probe exchange in these tests (handles on command lines and in
     # posted messages, WM_COPYDATA) crosses the word-size boundary. A tree
     # configured for x86_64 (where the kernel runs no 32-bit programs) builds a

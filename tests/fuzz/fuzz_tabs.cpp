@@ -28,11 +28,17 @@ void Title(const std::wstring& title, int charWidth) {
     if (std::uint64_t(title.size()) * charWidth <= std::uint64_t(tabstrip::kTitleMaxWidth))
         FUZZ_CHECK(shown == title);
     else {
-        // Cut to the limit, one unit less where that would split a surrogate pair.
-        const std::size_t cut = std::min<std::size_t>(tabstrip::kTitleCutChars, title.size());
-        const bool splits = cut == tabstrip::kTitleCutChars && cut > 0 && title[cut - 1] >= 0xD800 &&
-                            title[cut - 1] <= 0xDBFF;
-        FUZZ_CHECK(shown == title.substr(0, splits ? cut - 1 : cut) + L"...");
+        // A prefix of the title and "...": at most the limit, at most one
+        // unit short of it, and never ending inside a surrogate pair.
+        FUZZ_CHECK(shown.size() >= 3 && shown.compare(shown.size() - 3, 3, L"...") == 0);
+        const std::wstring kept = shown.substr(0, shown.size() - 3);
+        const std::size_t limit = std::min<std::size_t>(tabstrip::kTitleCutChars, title.size());
+        FUZZ_CHECK(title.compare(0, kept.size(), kept) == 0);
+        FUZZ_CHECK(kept.size() <= limit && kept.size() + 1 >= limit);
+        auto high = [](wchar_t c) { return c >= 0xD800 && c <= 0xDBFF; };
+        auto low = [](wchar_t c) { return c >= 0xDC00 && c <= 0xDFFF; };
+        FUZZ_CHECK(kept.empty() || kept.size() == title.size() || !(high(kept.back()) && low(title[kept.size()])));
+        if (kept.size() < limit) FUZZ_CHECK(high(title[kept.size()]));
     }
 
     // The account is what follows the last "-", never a "-" itself.
