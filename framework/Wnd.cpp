@@ -62,8 +62,8 @@ LRESULT CALLBACK FrameworkWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPa
 }
 
 LRESULT CALLBACK CreationHook(int code, WPARAM wParam, LPARAM lParam) {
-    if (code == HCBT_CREATEWND && WndInit()) {
-        CWnd* wnd = WndInit();
+    CWnd* wnd = code == HCBT_CREATEWND ? WndInit() : nullptr;
+    if (wnd) {
         g_wndInit.Set(nullptr);
         // The window is not complete yet: PreSubclassWindow waits for CreateEx.
         wnd->HookWindowProc(reinterpret_cast<HWND>(wParam));
@@ -138,8 +138,9 @@ CWnd::CreationScope::CreationScope(CWnd* wnd) : m_outer(WndInit()), m_ownHook(Cr
 
 CWnd::CreationScope::~CreationScope() {
     g_wndInit.Set(m_outer);
-    if (m_ownHook && CreationHookHandle()) {
-        ::UnhookWindowsHookEx(CreationHookHandle());
+    HHOOK hook = m_ownHook ? CreationHookHandle() : nullptr;
+    if (hook) {
+        ::UnhookWindowsHookEx(hook);
         g_creationHook.Set(nullptr);
     }
 }

@@ -31,6 +31,23 @@ POINT ClientPoint(HWND hwnd, LPARAM lParam, bool screen) {
     return pt;
 }
 
+// Messages by which a page, the hall or the player can make the window larger
+// or start another page.
+bool CanEnlargeOrStartPage(UINT msg) {
+    switch (msg) {
+    case WM_COPYDATA:
+    case UM_REGISTER_PAGE:
+    case UM_ADD_LOGIN:
+    case UM_HOOK_HOTKEY:
+    case UM_TRAY_MENU:
+    case UM_TRAY_NOTIFY:
+    case WM_SYSCOMMAND:
+        return true;
+    default:
+        return false;
+    }
+}
+
 }  // namespace
 
 CLoriq3Dlg::CLoriq3Dlg(HWND parent)
@@ -289,25 +306,12 @@ LRESULT CLoriq3Dlg::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
         m_trayIcon.OnTaskbarCreated();
         return 0;
     }
-    // A page, the hall or the player can make the window larger or start
-    // another page: what follows the first show comes first, should any of
-    // these arrive before it.
+    // What follows the first show comes first, should one of these arrive
+    // before it.
+    if (CanEnlargeOrStartPage(msg)) OnAfterFirstShow();
     switch (msg) {
-    case WM_COPYDATA:
-    case UM_REGISTER_PAGE:
-    case UM_ADD_LOGIN:
-    case UM_HOOK_HOTKEY:
-    case UM_TRAY_MENU:
-    case UM_TRAY_NOTIFY:
-    case WM_SYSCOMMAND:
     case UM_AFTER_FIRST_SHOW:
         OnAfterFirstShow();
-        break;
-    default:
-        break;
-    }
-    switch (msg) {
-    case UM_AFTER_FIRST_SHOW:
         return 0;
     case WM_COPYDATA:
         return OnCopyData(reinterpret_cast<HWND>(wParam), reinterpret_cast<const COPYDATASTRUCT*>(lParam));

@@ -539,8 +539,6 @@ int RunDialog(int argc, wchar_t** argv) {
     return 0;
 }
 
-}  // namespace
-
 // A count the page answers on the automation channel (the answer is count + 1;
 // 0 means it did not take the question): printed, or "none".
 int AutomationCount(const wchar_t* hwnd, ULONG_PTR question) {
@@ -554,6 +552,8 @@ int AutomationCount(const wchar_t* hwnd, ULONG_PTR question) {
     Out(std::to_wstring((unsigned long long)(result - 1)));
     return 0;
 }
+
+}  // namespace
 
 int wmain(int argc, wchar_t** argv) {
     if (argc < 2) return RecordClientStart();
