@@ -2,6 +2,7 @@
 
 #include <objbase.h>
 #include <shlobj.h>
+#include <shlwapi.h>
 #include <shobjidl.h>
 
 #include "VexoConfig.h"
@@ -41,9 +42,9 @@ std::wstring FileNameOf(const std::wstring& path) {
 }
 
 void RemoveRegistryEntries() {
-    // RegDeleteTree empties the key; the key itself goes with RegDeleteKey.
-    ::RegDeleteTreeW(HKEY_LOCAL_MACHINE, L"Software\\Vexo\\GameLogin\\Quon");
-    ::RegDeleteKeyW(HKEY_LOCAL_MACHINE, L"Software\\Vexo\\GameLogin\\Quon");
+    // The key with everything under it (RegDeleteTree would do the same, but
+    // XP has no such function).
+    ::SHDeleteKeyW(HKEY_LOCAL_MACHINE, L"Software\\Vexo\\GameLogin\\Quon");
     HKEY key = nullptr;
     if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, kBrowserEmulationKey, 0, KEY_SET_VALUE, &key) == ERROR_SUCCESS) {
         std::wstring name = FileNameOf(ExePath()).substr(0, 63);

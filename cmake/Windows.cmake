@@ -1,6 +1,14 @@
 # Windows build: VexoQuon.exe, the probe, Windows unit tests and the end-to-end
 # tests, all run under Wine by ctest.
-set(VEXO_WIN_DEFINITIONS UNICODE _UNICODE NOMINMAX _WIN32_WINNT=0x0601 WINVER=0x0601 _WIN32_IE=0x0800)
+# The 32-bit product runs on XP SP3: its headers declare nothing newer, so a
+# direct call of a newer function fails to compile (such functions are looked
+# up at run time, with an XP fallback). The x86_64 build has no XP to run on.
+if(VEXO_ARCH STREQUAL "i686")
+  set(VEXO_WINVER 0x0501)
+else()
+  set(VEXO_WINVER 0x0601)
+endif()
+set(VEXO_WIN_DEFINITIONS UNICODE _UNICODE NOMINMAX _WIN32_WINNT=${VEXO_WINVER} WINVER=${VEXO_WINVER} _WIN32_IE=0x0800)
 set(VEXO_WIN_LIBS comctl32 gdiplus wininet shlwapi shell32 ole32 oleaut32 uuid msimg32 winmm psapi
     version advapi32 gdi32 user32 comdlg32)
 set(VEXO_WINE_STATE ${CMAKE_BINARY_DIR}/wine-session)
@@ -30,6 +38,11 @@ target_compile_options(vexo_win PRIVATE -Wall -Wextra -Wno-unused-parameter -Wno
 target_link_libraries(vexo_win PUBLIC vexo_portable ${VEXO_WIN_LIBS})
 
 add_executable(VexoQuon WIN32 app/Main.cpp res/VexoQuon.rc)
+if(VEXO_ARCH STREQUAL "i686")
+  # The run-time lookup of GetTickCount64 for XP, as an object of the
+  # executable so that it wins over KERNEL32's import.
+  target_sources(VexoQuon PRIVATE app/XpImports.cpp)
+endif()
 target_link_options(VexoQuon PRIVATE -municode -Wl,-Map=$<TARGET_FILE_DIR:VexoQuon>/VexoQuon.map)
 target_link_libraries(VexoQuon PRIVATE vexo_win)
 # What ships carries no debug information; VexoQuon.debug (named in the
@@ -49,4 +62,9 @@ set_property(SOURCE res/VexoQuon.rc APPEND PROPERTY OBJECT_DEPENDS
   ${VEXO_GENERATED_DIR}/VexoQuon.manifest ${CMAKE_SOURCE_DIR}/res/dialogs.rc ${CMAKE_SOURCE_DIR}/res/skin.rc
   ${CMAKE_SOURCE_DIR}/res/dialogs/skin.rc ${CMAKE_SOURCE_DIR}/res/dialogs/app.rc ${CMAKE_SOURCE_DIR}/res/dialogs/mainwnd.rc ${CMAKE_SOURCE_DIR}/res/dialogs/browser.rc)
 
+if(VEXO_ARCH STREQUAL "i686")
+  # XP's loader refuses an executable for one import it lacks.
+  add_test(NAME exe.xp_imports COMMAND ${VEXO_PYTHON} ${CMAKE_SOURCE_DIR}/tests/xp/check_imports.py
+    $<TARGET_FILE:VexoQuon> ${CMAKE_SOURCE_DIR}/tests/xp/xpsp3-imports.txt)
+endif()
 include(${CMAKE_SOURCE_DIR}/tests/Windows.cmake)

@@ -34,7 +34,7 @@ bool TrayIcon::Add(HWND owner, UINT id, UINT callbackMessage, HICON icon, const 
     m_data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
     m_data.uCallbackMessage = callbackMessage;
     m_data.hIcon = icon;
-    wcsncpy_s(m_data.szTip, tip ? tip : L"", _TRUNCATE);
+    ::lstrcpynW(m_data.szTip, tip ? tip : L"", ARRAYSIZE(m_data.szTip));  // cut, always terminated
     if (UINT created = TaskbarCreatedMessage()) AllowFromLowerRights(created);
     m_shown = ::Shell_NotifyIconW(NIM_ADD, &m_data) != FALSE;
     if (!m_shown) ::OutputDebugStringW(L"VexoQuon: the tray icon was not added\n");

@@ -224,7 +224,7 @@ BOOL CDlgEx::OnEraseBkgnd(HDC hdc) {
         lf.lfHeight = -12;
         lf.lfWidth = 0;
         lf.lfWeight = m_nTitleWeight;
-        wcscpy_s(lf.lfFaceName, L"微软雅黑");
+        ::lstrcpynW(lf.lfFaceName, L"微软雅黑", LF_FACESIZE);
         HFONT font = ::CreateFontIndirectW(&lf);
         ::SelectObject(mem.Get(), font);
         ::TextOutW(mem.Get(), iconWidth + m_nBorder + 5, skin::CaptionTitleY(m_nCaptionHeight), title.c_str(), len);

@@ -73,7 +73,7 @@ HFONT CStaticEx::GetLabelFont() {
     if (m_nFontWeight != -1) lf.lfWeight = m_nFontWeight;
     if (m_nFontWidth) lf.lfWidth = m_nFontWidth;
     if (m_bUnderline) lf.lfUnderline = TRUE;
-    wcscpy_s(lf.lfFaceName, L"微软雅黑");
+    ::lstrcpynW(lf.lfFaceName, L"微软雅黑", LF_FACESIZE);
     m_font = ::CreateFontIndirectW(&lf);
     return m_font;
 }
