@@ -3,14 +3,13 @@
 "entergame" command starts an installed login client from the data folder or
 asks whether to download it."""
 import os
-import shutil
 import time
 
 import pytest
 
 from mainwnd import (MainWindow, Owner, Page, SELF_POSTED_MARKER, VK_F5, WM_KEYDOWN, game_frames, main_windows,
                      window)
-from wine import wait_until
+from wine import place_file, wait_until
 
 HALL = "/webgame.htm"
 QUESTION_TITLE = "Vexo游戏大厅"
@@ -91,7 +90,7 @@ def test_the_main_window_keeps_the_hall_apart_from_its_tabs(wine, platform, main
 def test_entergame_starts_an_installed_client_or_asks(wine, platform, main, hall):
     client = os.path.join(wine.data_folder, "Quon.exe")
     os.makedirs(wine.data_folder, exist_ok=True)
-    shutil.copy2(wine.probe_exe, client)  # a copy of the probe records how it was started
+    place_file(wine.probe_exe, client)  # a copy of the probe records how it was started
     record = client + ".started"
 
     def starts():

@@ -1,6 +1,7 @@
 """A Wine session for end-to-end tests: a fresh prefix, its own Xvfb display and
 wineserver, and helpers to run the launcher and the probe in it."""
 import datetime
+import filecmp
 import json
 import os
 import shutil
@@ -56,6 +57,18 @@ def free_display():
         if not display_in_use(n):
             return n
     raise RuntimeError("no free X display")
+
+
+def place_file(src, dest):
+    """Copies src to dest without ever rewriting dest in place. Wine maps the
+    sections of a running executable straight from its file, so truncating and
+    rewriting that file resets the globals of every instance running from it:
+    an identical file is left alone, any other is replaced by a rename."""
+    if os.path.exists(dest) and filecmp.cmp(src, dest, shallow=False):
+        return
+    tmp = dest + ".new"
+    shutil.copy2(src, tmp)
+    os.replace(tmp, dest)
 
 
 class WineSession:
@@ -162,7 +175,7 @@ class WineSession:
         """The launcher copied into DataFolder (mode 3 when started without switches)."""
         os.makedirs(self.data_folder, exist_ok=True)
         dest = os.path.join(self.data_folder, "VexoQuon.exe")
-        shutil.copy2(self.exe, dest)
+        place_file(self.exe, dest)
         return dest
 
     # ---- processes -------------------------------------------------------
