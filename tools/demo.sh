@@ -8,9 +8,10 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/tools/install-deps.sh"
 . "$root/tests/wine/wine-arch.sh"
 vexo_wine_arch
-arch=$VEXO_WINE_ARCH
+arch=i686
 build=$root/build/win
-[ "$arch" = i686 ] || build=$root/build/win64
+[ "$VEXO_WINE32" != none ] || { arch=x86_64; build=$root/build/win64; }
+vexo_wine_for $arch
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64.cmake" -DVEXO_ARCH=$arch \
   -C "$root/cmake/standin-hosts.cmake" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build "$build" -j2 --target VexoQuon
@@ -41,7 +42,8 @@ fi
 # A player's machine runs the copy installed in the data folder.
 data="$prefix/drive_c/ProgramData/Vexo/GameLogin"
 mkdir -p "$data"
-cp "$build/VexoQuon.exe" "$data/VexoQuon.exe"
+# Replaced by a rename, never rewritten: an earlier demo may still run it.
+cp "$build/VexoQuon.exe" "$data/VexoQuon.exe.new" && mv -f "$data/VexoQuon.exe.new" "$data/VexoQuon.exe"
 wineserver -p </dev/null >/dev/null 2>&1 || true
 echo "Starting VexoQuon under Wine on $DISPLAY (stand-in on http://127.0.0.1:47180)"
 wine "$data/VexoQuon.exe" "$@" </dev/null >/dev/null 2>&1 &

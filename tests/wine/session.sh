@@ -68,18 +68,23 @@ build_template() {
   wine reg add 'HKLM\SOFTWARE\Macromedia\FlashPlayer' /v CurrentVersion /d 11,2,202,235 /f /reg:64 \
     </dev/null >/dev/null 2>&1 9>&- || echo "reg add of the 64-bit Flash Player value failed (64-bit builds will ask about Flash)" >&2
   cp /usr/share/wine/fonts/marlett.ttf "$template/drive_c/windows/Fonts/" 2>/dev/null || true
+  # 32-bit Wine unpacked beside the system's (tools/wine32.sh) finds
+  # its builtin DLLs only through the prefix's syswow64, and wineboot leaves
+  # out the one that is not Wine's own: zlib1.dll, which user32 needs.
+  local wow=$template/drive_c/windows/syswow64 zlib=/usr/lib/x86_64-linux-gnu/wine/i386-windows/zlib1.dll
+  if [ -d "$wow" ] && [ ! -e "$wow/zlib1.dll" ] && [ -f "$zlib" ]; then cp "$zlib" "$wow/"; fi
   wineserver -w 9>&- || true
 }
 
 make_template() {
   # The marker names the template's layout: a template of an older layout is
   # made anew.
-  [ -f "$template/.vexo-ready-4" ] && return 0
+  [ -f "$template/.vexo-ready-5" ] && return 0
   local attempt
   for attempt in 1 2 3; do
     # Wine's first start in a new prefix fails now and then; try again.
     if build_template; then
-      touch "$template/.vexo-ready-4"
+      touch "$template/.vexo-ready-5"
       return 0
     fi
     echo "making the Wine prefix failed (attempt $attempt)" >&2
@@ -132,7 +137,7 @@ case $cmd in
     make_template
     start_display
     export DISPLAY=$(cat "$state/display")
-    if [ ! -f "$unit/.vexo-ready-4" ]; then rm -rf "$unit"; cp -a "$template" "$unit"; fi
+    if [ ! -f "$unit/.vexo-ready-5" ]; then rm -rf "$unit"; cp -a "$template" "$unit"; fi
     start_wineserver "$unit"
     ;;
   stop)
