@@ -97,7 +97,11 @@ private:
 
     LRESULT OnCopyData(HWND sender, const COPYDATASTRUCT* cds);
     LRESULT OnRegisterPage(HWND frame, LPARAM kind);
-    void RemoveDeadPages();
+    HANDLE StartPageProcess(DWORD* processId);
+    void WatchPageProcesses();
+    bool PlaceEnded(int i, bool& leftOnPurpose) const;
+    void ApplyPlaceEnd(int i, bool leftOnPurpose, bool& closed);
+    bool DialogOverWindow() const;
     void OnAddLogin(WPARAM where);
     void OnHallButton();
     void ShowAddAccountPopup();
@@ -120,4 +124,8 @@ private:
     // The page process started and the skin's images decoded, once, just
     // after the window first shows.
     bool m_bFirstShowDone = false;
+    // ExitAll ran: the pages that end now were told to.
+    bool m_bExiting = false;
+    // The page processes are being looked at (a box it shows runs the timer).
+    bool m_bWatching = false;
 };

@@ -230,3 +230,96 @@ def test_closing_the_main_window_ends_every_page_and_hall_process(wine, platform
     wait_until(lambda: not any(process_windows(wine, pid) for pid in pids), 10, interval=0.05,
                what="every page and hall process to end")
     assert time.monotonic() - start < 3.0, "the 800 ms owner watch ends them within about a second"
+
+
+# ---- a lost game page --------------------------------------------------------
+
+LOST = "游戏页面意外关闭，请重新登录。"
+CRASH = "0xC0000005"  # what an access violation leaves as the exit code
+TAB_Y = 14
+
+
+def tab_x(i):
+    return 120 + 189 * i + 60
+
+
+def shown(wine, frame):
+    w = window(wine, frame["hwnd"])
+    return bool(w and w["visible"])
+
+
+def tab_title(wine, main, i):
+    """Tab i's title, as its tooltip shows it after the pointer rests there."""
+    nudge = iter(range(10000))
+
+    def tip():
+        wine.xdotool("mousemove", tab_x(i) + next(nudge) % 3, TAB_Y)
+        tips = wine.windows(cls="tooltips_class32", pid=main.info()["pid"], visible=True)
+        return tips and wine.probe("text", tips[0]["hwnd"]).strip('"')
+
+    try:
+        return wait_until(tip, 15, interval=0.4, what=f"tab {i}'s tooltip")
+    finally:
+        wine.xdotool("mousemove", 600, 400)  # off the strip, so the tip goes
+        wait_until(lambda: not wine.windows(cls="tooltips_class32", pid=main.info()["pid"], visible=True), 10,
+                   what="the tooltip to go")
+
+
+def test_a_lost_page_logs_in_again_in_its_place(wine, platform, main):
+    accounts = [("12服-《梦》宝宝-abc", "12服-宝宝-abc"), ("13服-《梦》猫猫-xyz", "13服-猫猫-xyz"),
+                ("14服-《梦》狗狗-def", "14服-狗狗-def")]
+    frames = []
+    for n, (account, _) in enumerate(accounts):
+        if n:
+            main.post(UM_ADD_LOGIN, 1, 0)
+        frames.append(log_in(wine, main, platform, account=account, game=f"/quon/game.html?sid={n}"))
+    wait_until(lambda: main.info()["enabled"], 10, what="the main window enabled")
+    main.click(tab_x(0), TAB_Y)
+    wait_until(lambda: shown(wine, frames[0]), 10, what="the first tab shown")
+
+    # The middle tab's process crashes while the first is in view.
+    assert wine.probe("kill", frames[1]["pid"], CRASH) == "1"
+    bk, page = login_windows(wine, main.hwnd)  # a new page process's login, for place 2
+    assert bk["pid"] not in {f["pid"] for f in frames}
+    assert shown(wine, frames[0]) and not shown(wine, frames[2]), "the tab in view stays"
+    assert main.proc.poll() is None and not message_boxes(wine)
+
+    # Its login goes to place 2; the lost tab's account is free again.
+    frame = log_in(wine, main, platform, account=accounts[1][0], game="/quon/game.html?sid=1b")
+    assert frame["pid"] == bk["pid"]
+    wait_until(lambda: main.info()["enabled"], 10, what="the main window enabled")
+    assert len(game_frames(wine, main.hwnd)) == 3
+    assert tab_title(wine, main, 1) == accounts[1][1]
+    for i, f in ((2, frames[2]), (1, frame), (0, frames[0])):
+        main.click(tab_x(i), TAB_Y)
+        wait_until(lambda: shown(wine, f), 10, what=f"tab {i} showing its frame")
+
+    # Lost again within two minutes: the place goes, with a word to the player.
+    assert wine.probe("kill", frame["pid"], CRASH) == "1"
+    box = wait_until(lambda: [b for b in message_boxes(wine) if b["pid"] == main.info()["pid"]], 20,
+                     what="the lost-page box")[0]
+    wine.screenshot("lost-page-box.png")
+    answer_box(wine, BTN_YES)
+    assert box["owner"] == main.hwnd
+    assert not [w for w in wine.windows(cls="#32770", title="VexoQuon") if w["owner"] == main.hwnd], "no new login"
+    assert shown(wine, frames[0]), "the tab in view stays"
+    main.click(tab_x(1), TAB_Y)
+    wait_until(lambda: shown(wine, frames[2]), 10, what="the third tab now second")
+    assert tab_title(wine, main, 1) == accounts[2][1]
+
+    # Down to one tab; its loss brings the login of a new first page, and the
+    # launcher stays.
+    main.click(tab_x(1), TAB_Y, button=2)
+    answer_box(wine, BTN_YES)
+    gone(wine, frames[2]["pid"])
+    assert wine.probe("kill", frames[0]["pid"], CRASH) == "1"
+    bk, page = login_windows(wine, main.hwnd)
+    assert main.proc.poll() is None and not message_boxes(wine)
+    # That login lost too, within two minutes: the box, then a first login again.
+    assert wine.probe("kill", bk["pid"], CRASH) == "1"
+    answer_box(wine, BTN_YES)
+    bk, page = login_windows(wine, main.hwnd)
+    assert main.proc.poll() is None
+    # Leaving that first login ends the program, as at the start.
+    navigate(wine, page["hwnd"], "app://exitgame")
+    assert main.proc.wait(timeout=20) == 0
