@@ -101,6 +101,7 @@ private:
     void WatchPageProcesses();
     bool PlaceEnded(int i, bool& leftOnPurpose) const;
     void ApplyPlaceEnd(int i, bool leftOnPurpose, bool& closed);
+    void StartPlaceLogins(bool& closed);
     bool DialogOverWindow() const;
     void OnAddLogin(WPARAM where);
     void OnHallButton();

@@ -204,13 +204,9 @@ bool CLoriq3Dlg::DialogOverWindow() const {
 
 void CLoriq3Dlg::ApplyPlaceEnd(int i, bool leftOnPurpose, bool& closed) {
     switch (m_pages.PageEnded(i, leftOnPurpose, ::GetTickCount())) {
-    case PageRegistry::Loss::Restart: {
+    case PageRegistry::Loss::Restart:
         ::OutputDebugStringW(L"VexoQuon: a tab's page process was lost; a new one logs in for its place\n");
-        DWORD pid = 0;
-        HANDLE process = StartPageProcess(&pid);
-        if (!m_pages.StartedLogin(i, process, pid)) closed = true;
         break;
-    }
     case PageRegistry::Loss::Closed:
         ::OutputDebugStringW(L"VexoQuon: a tab's page process was lost twice within two minutes\n");
         closed = true;
@@ -218,6 +214,17 @@ void CLoriq3Dlg::ApplyPlaceEnd(int i, bool leftOnPurpose, bool& closed) {
     case PageRegistry::Loss::GivenUp:
     case PageRegistry::Loss::None:
         break;
+    }
+}
+
+// A lost place's new login shows only where the player sees the window: not
+// behind the boss key, not while it is minimized; it waits until then.
+void CLoriq3Dlg::StartPlaceLogins(bool& closed) {
+    if (!IsWindowVisible() || ::IsIconic(m_hWnd)) return;
+    for (int i : m_pages.PlacesAwaitingLogin()) {
+        DWORD pid = 0;
+        HANDLE process = StartPageProcess(&pid);
+        if (!m_pages.StartedLogin(i, process, pid)) closed = true;  // the place goes
     }
 }
 
@@ -245,12 +252,16 @@ void CLoriq3Dlg::WatchPageProcesses() {
         ::OutputDebugStringW(L"VexoQuon: a page process ended inside its dialog; the window is enabled again\n");
         ::EnableWindow(m_hWnd, TRUE);
     }
-    if (places.empty()) return;
 
     m_bWatching = true;
     HWND shown = CurrentPage();
     bool closed = false;
     for (const auto& place : places) ApplyPlaceEnd(place.first, place.second, closed);
+    StartPlaceLogins(closed);
+    if (places.empty() && !closed) {
+        m_bWatching = false;
+        return;
+    }
     if (CurrentPage() != shown) ShowPage(CurrentPage());
     m_tabStrip.ClearHot();
     m_tabStrip.Repaint(StripAfterCloseRect(PageCount()));

@@ -194,6 +194,13 @@ bool PageRegistry::StartedLogin(int i, Process process, std::uint32_t processId)
     return true;
 }
 
+std::vector<int> PageRegistry::PlacesAwaitingLogin() const {
+    std::vector<int> places;
+    for (int i = Count() - 1; i >= 0; --i)
+        if (m_pages[i].reconnecting && !m_pages[i].process) places.push_back(i);
+    return places;
+}
+
 std::vector<PageRegistry::Process> PageRegistry::PlaceLogins() const {
     std::vector<Process> logins;
     for (const Entry& e : m_pages)

@@ -103,7 +103,7 @@ public:
     // What became of a place whose process ended by itself.
     enum class Loss {
         None,       // not a tab
-        Restart,    // reconnecting: start a new page process for it (StartedLogin)
+        Restart,    // reconnecting: a new page process is to log in for it (PlacesAwaitingLogin)
         GivenUp,    // a reconnecting place's login was left by the player: the place is gone
         Closed,     // lost twice within kCrashWindowMs: the place is gone
     };
@@ -116,9 +116,12 @@ public:
     // before within kCrashWindowMs. A place that goes leaves the current tab
     // as it was (the tab that takes its place when it was the current one).
     Loss PageEnded(int i, bool leftOnPurpose, std::uint32_t nowMs);
+    // Reconnecting places whose new page process has not started, highest
+    // index first (a place that then goes moves none of the others).
+    std::vector<int> PlacesAwaitingLogin() const;
     // The new page process of reconnecting place i has started. False, and
     // the place is gone, when none started (process nullptr); a handle for
-    // something else than a reconnecting place is closed.
+    // something else than a place awaiting its login is closed.
     bool StartedLogin(int i, Process process, std::uint32_t processId);
     // Handles of the reconnecting places' logins still watched.
     std::vector<Process> PlaceLogins() const;

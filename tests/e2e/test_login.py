@@ -3,8 +3,9 @@ window starts a page process, whose login background and page dialog appear;
 the login page's commands (driven through the test-only automation channel,
 since no page runs under Wine) log in, are refused, leave or minimize; the
 game frame becomes a tab and opens the game address; F5 and the switch key
-travel between the two processes; every page and hall process ends with its
-main window."""
+travel between the two processes; a game page whose process is lost logs in
+again in its place; every page and hall process ends with its main window."""
+import json
 import subprocess
 import time
 
@@ -234,7 +235,7 @@ def test_closing_the_main_window_ends_every_page_and_hall_process(wine, platform
 
 # ---- a lost game page --------------------------------------------------------
 
-LOST = "游戏页面意外关闭，请重新登录。"
+UM_TRAY_NOTIFY, WM_LBUTTONUP = 0x400 + 1, 0x0202
 CRASH = "0xC0000005"  # what an access violation leaves as the exit code
 TAB_Y = 14
 
@@ -249,20 +250,25 @@ def shown(wine, frame):
 
 
 def tab_title(wine, main, i):
-    """Tab i's title, as its tooltip shows it after the pointer rests there."""
-    nudge = iter(range(10000))
+    """Tab i's title, as its tooltip shows it once the pointer rests there
+    (a move restarts the tooltip's delay, so the pointer stays put)."""
+    pid = main.info()["pid"]
+    tips = lambda: wine.windows(cls="tooltips_class32", pid=pid, visible=True)
 
     def tip():
-        wine.xdotool("mousemove", tab_x(i) + next(nudge) % 3, TAB_Y)
-        tips = wine.windows(cls="tooltips_class32", pid=main.info()["pid"], visible=True)
-        return tips and wine.probe("text", tips[0]["hwnd"]).strip('"')
+        wine.xdotool("mousemove", tab_x(i), TAB_Y)
+        wine.xdotool("mousemove", tab_x(i) + 1, TAB_Y)  # a second hit test takes the new tab's title
+        try:
+            shown_tips = wait_until(tips, 3, interval=0.2, what="the tooltip")
+        except AssertionError:
+            return None
+        return json.loads(wine.probe("text", shown_tips[0]["hwnd"]))
 
     try:
-        return wait_until(tip, 15, interval=0.4, what=f"tab {i}'s tooltip")
+        return wait_until(tip, 20, interval=0.1, what=f"tab {i}'s tooltip")
     finally:
         wine.xdotool("mousemove", 600, 400)  # off the strip, so the tip goes
-        wait_until(lambda: not wine.windows(cls="tooltips_class32", pid=main.info()["pid"], visible=True), 10,
-                   what="the tooltip to go")
+        wait_until(lambda: not tips(), 10, what="the tooltip to go")
 
 
 def test_a_lost_page_logs_in_again_in_its_place(wine, platform, main):
@@ -308,13 +314,19 @@ def test_a_lost_page_logs_in_again_in_its_place(wine, platform, main):
     assert tab_title(wine, main, 1) == accounts[2][1]
 
     # Down to one tab; its loss brings the login of a new first page, and the
-    # launcher stays.
+    # launcher stays. Behind the boss key that login waits for the window.
     main.click(tab_x(1), TAB_Y, button=2)
     answer_box(wine, BTN_YES)
     gone(wine, frames[2]["pid"])
+    main.post(UM_TRAY_NOTIFY, 1, WM_LBUTTONUP)
+    wait_until(lambda: not main.info()["visible"], 10, what="the window hidden")
     assert wine.probe("kill", frames[0]["pid"], CRASH) == "1"
+    gone(wine, frames[0]["pid"])
+    time.sleep(1)
+    assert not [w for w in wine.windows(cls="#32770", title="VexoQuon") if w["owner"] == main.hwnd]
+    main.post(UM_TRAY_NOTIFY, 1, WM_LBUTTONUP)
     bk, page = login_windows(wine, main.hwnd)
-    assert main.proc.poll() is None and not message_boxes(wine)
+    assert main.info()["visible"] and main.proc.poll() is None and not message_boxes(wine)
     # That login lost too, within two minutes: the box, then a first login again.
     assert wine.probe("kill", bk["pid"], CRASH) == "1"
     answer_box(wine, BTN_YES)

@@ -261,10 +261,12 @@ TEST(PageRegistry, ALostPageReconnectsInItsPlaceAndTheViewStays) {
         EXPECT_EQ(f.pages.TitleAt(c.lost), std::wstring(PageRegistry::kReconnectingMark) + L"t" + std::to_wstring(c.lost));
         EXPECT_EQ(f.pages.ProcessAt(c.lost), nullptr);
         EXPECT_EQ(f.pages.TitleCount(), 2) << "its account is free";
+        EXPECT_EQ(f.pages.PlacesAwaitingLogin(), (std::vector<int>{c.lost}));
 
         // The new login: the same account may log in again; its frame takes the place.
         ASSERT_TRUE(f.pages.StartedLogin(c.lost, P(9), 900));
         EXPECT_EQ(f.pages.PlaceLogins(), (std::vector<PageRegistry::Process>{P(9)}));
+        EXPECT_TRUE(f.pages.PlacesAwaitingLogin().empty());
         EXPECT_EQ(f.pages.ProcessIdAt(c.lost), 900u);
         ASSERT_TRUE(f.pages.AcceptTitle(L"t" + std::to_wstring(c.lost), 900));
         f.pages.SetPendingProcess(P(7), 700);  // a new tab's login meanwhile
@@ -351,10 +353,15 @@ TEST(PageRegistry, OnlyAPlacesLoginLeavesOnPurposeAndAPlaceWithoutLoginGoes) {
     EXPECT_EQ(f.pages.PageEnded(1, true, 0), PageRegistry::Loss::Restart);
     EXPECT_EQ(f.pages.PageEnded(3, false, 0), PageRegistry::Loss::None);
     EXPECT_FALSE(f.pages.StartedLogin(0, P(6), 600)) << "tab 0 is no reconnecting place";
-    EXPECT_EQ(f.closed.back(), P(6));
+    EXPECT_EQ(f.pages.PageEnded(0, false, 0), PageRegistry::Loss::Restart);
+    EXPECT_EQ(f.pages.PlacesAwaitingLogin(), (std::vector<int>{1, 0})) << "highest first";
+    ASSERT_TRUE(f.pages.StartedLogin(0, P(7), 700));
+    EXPECT_FALSE(f.pages.StartedLogin(0, P(8), 800)) << "its login runs already";
+    EXPECT_EQ(f.pages.ProcessAt(0), P(7));
     EXPECT_FALSE(f.pages.StartedLogin(1, nullptr, 0)) << "no process started";
     EXPECT_EQ(f.pages.Count(), 2);
-    EXPECT_EQ(f.pages.Frames(), (std::vector<Frame>{F(0), F(2)}));
+    EXPECT_EQ(f.pages.Frames(), (std::vector<Frame>{F(2)}));
+    EXPECT_EQ(f.closed, (std::vector<PageRegistry::Process>{P(1), P(6), P(0), P(8)}));
     // The last place going leaves no tab.
     Fixture one;
     one.Login(L"x", F(1));
