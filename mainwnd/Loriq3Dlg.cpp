@@ -51,7 +51,10 @@ bool CanEnlargeOrStartPage(UINT msg) {
 }  // namespace
 
 CLoriq3Dlg::CLoriq3Dlg(HWND parent)
-    : CDlgEx(IDD_LORIQ3_DIALOG, parent), m_pages([](PageRegistry::Process p) { ::CloseHandle(p); }) {}
+    : CDlgEx(IDD_LORIQ3_DIALOG, parent), m_pages([this](PageRegistry::Process p) {
+          m_processWatch.Forget(p);
+          ::CloseHandle(p);
+      }) {}
 
 CLoriq3Dlg::~CLoriq3Dlg() {
     if (m_hIcon) ::DestroyIcon(m_hIcon);
@@ -70,6 +73,7 @@ BOOL CLoriq3Dlg::OnInitDialog() {
     ::SendMessageW(m_hWnd, WM_SETICON, ICON_SMALL, (LPARAM)m_hSmallIcon);
 
     InstallKeyboardHook(m_hWnd);
+    m_processWatch.SetTarget(m_hWnd, UM_PAGE_PROCESS_ENDED);
 
     m_osvi.dwOSVersionInfoSize = sizeof m_osvi;
 #pragma GCC diagnostic push
@@ -155,6 +159,7 @@ HANDLE CLoriq3Dlg::StartPageProcess(DWORD* processId) {
 void CLoriq3Dlg::LaunchPageProcess() {
     DWORD pid = 0;
     HANDLE process = StartPageProcess(&pid);
+    m_processWatch.Watch(process);
     m_pages.SetPendingProcess(process, pid);
 }
 
@@ -325,6 +330,9 @@ LRESULT CLoriq3Dlg::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
     case UM_AFTER_FIRST_SHOW:
         OnAfterFirstShow();
+        return 0;
+    case UM_PAGE_PROCESS_ENDED:
+        WatchPageProcesses();
         return 0;
     case WM_COPYDATA:
         return OnCopyData(reinterpret_cast<HWND>(wParam), reinterpret_cast<const COPYDATASTRUCT*>(lParam));

@@ -88,7 +88,10 @@ LRESULT CLoriq3Dlg::OnRegisterPage(HWND frame, LPARAM kind) {
     // A frame of a process this window did not start is watched too.
     if (!m_pages.ProcessAt(i)) {
         HANDLE process = ::OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION, FALSE, pid);
-        if (process) m_pages.AdoptProcess(i, process);
+        if (process) {
+            m_processWatch.Watch(process);
+            m_pages.AdoptProcess(i, process);
+        }
         else ::OutputDebugStringW(L"VexoQuon: a page's process cannot be watched; its frame is\n");
     }
     m_tabStrip.Repaint(StripRepaintRect(PageCount()));
@@ -224,14 +227,16 @@ void CLoriq3Dlg::StartPlaceLogins(bool& closed) {
     for (int i : m_pages.PlacesAwaitingLogin()) {
         DWORD pid = 0;
         HANDLE process = StartPageProcess(&pid);
+        m_processWatch.Watch(process);
         if (!m_pages.StartedLogin(i, process, pid)) closed = true;  // the place goes
     }
 }
 
-// On every tick: a page process that ended without this window closing its
-// tab was lost (its own ways of leaving are at its login, which a new tab's
-// login is not yet a tab for). Its place waits, reconnecting, for a new page
-// process; a place lost twice in two minutes closes with a word to the player.
+// As soon as a watched page process ends, and on every tick: a page process
+// that ended without this window closing its tab was lost (its own ways of
+// leaving are at its login, which a new tab's login is not yet a tab for).
+// Its place waits, reconnecting, for a new page process; a place lost twice
+// in two minutes closes with a word to the player.
 void CLoriq3Dlg::WatchPageProcesses() {
     if (m_bExiting || m_bWatching) return;
     for (DWORD pid : m_pages.WaitingProcessIds())
