@@ -133,6 +133,7 @@ private:
     bool m_bFirstShowDone = false;
     // ExitAll ran: the pages that end now were told to.
     bool m_bExiting = false;
-    // The page processes are being looked at (a box it shows runs the timer).
+    // A pass over the page processes is under way; one asked for meanwhile
+    // is left to the next message or tick.
     bool m_bWatching = false;
 };

@@ -164,8 +164,15 @@ void CLoriq3Dlg::CloseTab(int i) {
         return;
     }
     std::wstring question = L"确定要退出账号：" + m_pages.TitleAt(i) + L" ?";
+    HWND asked = Page(i);
     if (SkinMessageBox(m_hWnd, question.c_str(), L"VexoQuon", 4) != IDYES) {
         m_tabStrip.ResetHot(i, false);
+        return;
+    }
+    // A page lost while the question was up has changed the tabs: the answer
+    // is no longer about tab i.
+    if (Page(i) != asked || !m_pages.IsValidIndex(i)) {
+        m_tabStrip.ClearHot();
         return;
     }
     // A lost tab's new login goes with its tab.
