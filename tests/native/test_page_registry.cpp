@@ -226,7 +226,9 @@ TEST(PageRegistry, ThePendingProcessIsClosedOnceWhenReplacedRegisteredOrForgotte
 
 // ---- lost places ----------------------------------------------------------------
 
-PageRegistry::Process P(int n) { return reinterpret_cast<PageRegistry::Process>(static_cast<std::uintptr_t>(0x9000 + n)); }
+PageRegistry::Process P(int n) {
+    return reinterpret_cast<PageRegistry::Process>(static_cast<std::uintptr_t>(0x9000 + n));
+}
 
 // Three tabs t0..t2 from processes 100..102, each watched through handle P(i).
 struct Three : Fixture {
@@ -258,7 +260,8 @@ TEST(PageRegistry, ALostPageReconnectsInItsPlaceAndTheViewStays) {
         EXPECT_TRUE(f.pages.IsReconnecting(c.lost));
         EXPECT_EQ(f.pages.FrameAt(c.lost), nullptr);
         EXPECT_EQ(f.pages.Frames().size(), 2u);
-        EXPECT_EQ(f.pages.TitleAt(c.lost), std::wstring(PageRegistry::kReconnectingMark) + L"t" + std::to_wstring(c.lost));
+        const std::wstring title = L"t" + std::to_wstring(c.lost);
+        EXPECT_EQ(f.pages.TitleAt(c.lost), PageRegistry::kReconnectingMark + title);
         EXPECT_EQ(f.pages.ProcessAt(c.lost), nullptr);
         EXPECT_EQ(f.pages.TitleCount(), 2) << "its account is free";
         EXPECT_EQ(f.pages.PlacesAwaitingLogin(), (std::vector<int>{c.lost}));
