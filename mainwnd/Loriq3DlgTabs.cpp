@@ -190,8 +190,9 @@ void CLoriq3Dlg::CloseTab(int i) {
 // ---- page processes that are lost ------------------------------------------
 
 // Whether the process watched for tab i has ended; `leftOnPurpose` when it
-// ended as a login left on its own ends. A frame that is gone counts as its
-// page's end, as does the end of a process watched through no handle.
+// ended with the exit code of a login its player left. A frame that is gone
+// counts as its page's end (the only sign for a page whose process could not
+// be opened).
 bool CLoriq3Dlg::PlaceEnded(int i, bool& leftOnPurpose) const {
     leftOnPurpose = false;
     HWND frame = Page(i);
