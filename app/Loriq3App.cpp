@@ -201,6 +201,7 @@ BOOL CLoriq3App::RunPageOrHallProcess(RunMode mode) {
         CLoginBkDlg login(g_hOwnerWnd);
         if (login.DoModal() == IDCANCEL) {
             ::PostMessageW(g_hOwnerWnd, WM_SYSCOMMAND, SC_CLOSE, SELF_POSTED_MARKER);
+            m_nExitCode = static_cast<int>(PAGE_EXIT_LEFT_LOGIN);
             return FALSE;
         }
     }

@@ -1,6 +1,6 @@
 #include "app/Process.h"
 
-HANDLE StartProcessKeepHandle(const std::wstring& commandLine) {
+HANDLE StartProcessKeepHandle(const std::wstring& commandLine, DWORD* processId) {
     STARTUPINFOW si{};
     si.cb = sizeof si;
     si.dwFlags = STARTF_USESHOWWINDOW;
@@ -11,6 +11,7 @@ HANDLE StartProcessKeepHandle(const std::wstring& commandLine) {
                           nullptr, &si, &pi))
         return nullptr;
     ::CloseHandle(pi.hThread);
+    if (processId) *processId = pi.dwProcessId;
     return pi.hProcess;
 }
 

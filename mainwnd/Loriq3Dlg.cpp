@@ -51,7 +51,10 @@ bool CanEnlargeOrStartPage(UINT msg) {
 }  // namespace
 
 CLoriq3Dlg::CLoriq3Dlg(HWND parent)
-    : CDlgEx(IDD_LORIQ3_DIALOG, parent), m_pages([](PageRegistry::Process p) { ::CloseHandle(p); }) {}
+    : CDlgEx(IDD_LORIQ3_DIALOG, parent), m_pages([this](PageRegistry::Process p) {
+          m_processWatch.Forget(p);
+          ::CloseHandle(p);
+      }) {}
 
 CLoriq3Dlg::~CLoriq3Dlg() {
     if (m_hIcon) ::DestroyIcon(m_hIcon);
@@ -70,6 +73,7 @@ BOOL CLoriq3Dlg::OnInitDialog() {
     ::SendMessageW(m_hWnd, WM_SETICON, ICON_SMALL, (LPARAM)m_hSmallIcon);
 
     InstallKeyboardHook(m_hWnd);
+    m_processWatch.SetTarget(m_hWnd, UM_PAGE_PROCESS_ENDED);
 
     m_osvi.dwOSVersionInfoSize = sizeof m_osvi;
 #pragma GCC diagnostic push
@@ -143,10 +147,20 @@ void CLoriq3Dlg::SetButtonImage(CBtnEx& button, UINT imageId) {
     if (strip) ::DeleteObject(strip);
 }
 
-void CLoriq3Dlg::LaunchPageProcess() {
-    HANDLE process = StartProcessKeepHandle(PageProcessCommandLine(ExePath(), WindowHandleNumber(m_hWnd), PageCount()));
+HANDLE CLoriq3Dlg::StartPageProcess(DWORD* processId) {
+    // The page count is of registered frames: a first page (0) minimizes the
+    // window on "minimize", a later one gives its login up.
+    HANDLE process = StartProcessKeepHandle(
+        PageProcessCommandLine(ExePath(), WindowHandleNumber(m_hWnd), m_pages.FrameCount()), processId);
     if (!process) OutputDebugStringW(L"VexoQuon: the page process did not start\n");
-    m_pages.SetPendingProcess(process);
+    return process;
+}
+
+void CLoriq3Dlg::LaunchPageProcess() {
+    DWORD pid = 0;
+    HANDLE process = StartPageProcess(&pid);
+    m_processWatch.Watch(process);
+    m_pages.SetPendingProcess(process, pid);
 }
 
 void CLoriq3Dlg::LoadHotKeys() {
@@ -162,8 +176,10 @@ void CLoriq3Dlg::AddTrayIcon() {
 }
 
 void CLoriq3Dlg::ExitAll() {
+    m_bExiting = true;
     if (PendingPageProcess()) ::TerminateProcess(PendingPageProcess(), 0);
     m_pages.ClosePendingProcess();
+    for (HANDLE login : m_pages.PlaceLogins()) ::TerminateProcess(login, 0);
     RemoveKeyboardHook();
     for (HWND page : PageFrames()) {
         ::SetParent(page, nullptr);
@@ -242,7 +258,7 @@ void CLoriq3Dlg::OnWindowPosChanging(WINDOWPOS* pos) {
 
 void CLoriq3Dlg::OnTimer(UINT_PTR id) {
     if (id != kMuteTimer) return;
-    RemoveDeadPages();
+    WatchPageProcesses();
     if (!m_hWnd) return;
     for (HWND page : PageFrames()) ::PostMessageW(page, UM_SET_MUTE, (WPARAM)muted, 0);
     if (muted != g_shownMuted) {
@@ -279,6 +295,8 @@ BOOL CLoriq3Dlg::PreTranslateMessage(MSG* msg) {
                 m_pages.ClosePendingProcess();
                 return TRUE;
             }
+            // A lost tab's new login: its exit settles the place.
+            if (!m_pages.PlaceLogins().empty()) return TRUE;
         } else if (msg->lParam == 0 && m_pages.Empty()) {
             if (PendingPageProcess()) ::TerminateProcess(PendingPageProcess(), 0);
             ExitAll();
@@ -312,6 +330,9 @@ LRESULT CLoriq3Dlg::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
     case UM_AFTER_FIRST_SHOW:
         OnAfterFirstShow();
+        return 0;
+    case UM_PAGE_PROCESS_ENDED:
+        WatchPageProcesses();
         return 0;
     case WM_COPYDATA:
         return OnCopyData(reinterpret_cast<HWND>(wParam), reinterpret_cast<const COPYDATASTRUCT*>(lParam));

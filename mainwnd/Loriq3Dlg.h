@@ -13,6 +13,7 @@
 #include "browser/AddAccDlg.h"
 #include "mainwnd/HotKey.h"
 #include "mainwnd/PageRegistry.h"
+#include "mainwnd/ProcessWatch.h"
 #include "mainwnd/TabStripView.h"
 #include "mainwnd/TrayIcon.h"
 #include "skin/BtnEx.h"
@@ -56,6 +57,9 @@ public:
     int muted = 0;
     int hallShown = 0;
     OSVERSIONINFOW m_osvi{};
+    // Tells the window at once when a page process it holds ends; declared
+    // before the tabs, which forget their handles here as they close them.
+    ProcessWatch m_processWatch;
     // The tabs: page frames and titles in tab order, the current tab, the
     // hall's frame and the page process that has not registered yet.
     PageRegistry m_pages;
@@ -79,6 +83,8 @@ private:
     // Private to this window, posted once it is initialised: start the page
     // process and decode the skin's images.
     static constexpr UINT UM_AFTER_FIRST_SHOW = WM_APP + 2;
+    // Private, posted by m_processWatch: a page process ended.
+    static constexpr UINT UM_PAGE_PROCESS_ENDED = WM_APP + 3;
 
     void SetUpWindow();
     void OnAfterFirstShow();
@@ -97,7 +103,12 @@ private:
 
     LRESULT OnCopyData(HWND sender, const COPYDATASTRUCT* cds);
     LRESULT OnRegisterPage(HWND frame, LPARAM kind);
-    void RemoveDeadPages();
+    HANDLE StartPageProcess(DWORD* processId);
+    void WatchPageProcesses();
+    bool PlaceEnded(int i, bool& leftOnPurpose) const;
+    void ApplyPlaceEnd(int i, bool leftOnPurpose, bool& closed);
+    void StartPlaceLogins(bool& closed);
+    bool DialogOverWindow() const;
     void OnAddLogin(WPARAM where);
     void OnHallButton();
     void ShowAddAccountPopup();
@@ -120,4 +131,9 @@ private:
     // The page process started and the skin's images decoded, once, just
     // after the window first shows.
     bool m_bFirstShowDone = false;
+    // ExitAll ran: the pages that end now were told to.
+    bool m_bExiting = false;
+    // A pass over the page processes is under way; one asked for meanwhile
+    // is left to the next message or tick.
+    bool m_bWatching = false;
 };

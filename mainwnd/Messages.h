@@ -16,3 +16,8 @@ constexpr UINT UM_RELOAD_HOTKEYS = WM_USER + 4;       // to every main window: r
 constexpr UINT UM_SET_MUTE = WM_USER + 5;             // to every page frame: wParam = muted
 constexpr UINT UM_ADD_LOGIN = WM_USER + 6;            // wParam 1 new tab, 0 new window
 constexpr UINT UM_PAGE_RELOAD_HOTKEYS = WM_USER + 7;  // to every page and hall frame
+
+// Exit code of a page process that leaves at its login on its own (exitgame,
+// minimize in a later tab, a refused account, its main window gone). Its main
+// window takes any other end of a page process it did not close for a crash.
+constexpr DWORD PAGE_EXIT_LEFT_LOGIN = 0;

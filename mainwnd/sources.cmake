@@ -15,6 +15,7 @@ set(MAINWND_WIN_SOURCES
   mainwnd/Loriq3Dlg.cpp
   mainwnd/Loriq3DlgCommands.cpp
   mainwnd/Loriq3DlgTabs.cpp
+  mainwnd/ProcessWatch.cpp
   mainwnd/SettingDlg.cpp
   mainwnd/TabStripView.cpp
   mainwnd/TrayIcon.cpp

@@ -3,8 +3,9 @@ window starts a page process, whose login background and page dialog appear;
 the login page's commands (driven through the test-only automation channel,
 since no page runs under Wine) log in, are refused, leave or minimize; the
 game frame becomes a tab and opens the game address; F5 and the switch key
-travel between the two processes; every page and hall process ends with its
-main window."""
+travel between the two processes; a game page whose process is lost logs in
+again in its place; every page and hall process ends with its main window."""
+import json
 import subprocess
 import time
 
@@ -230,3 +231,107 @@ def test_closing_the_main_window_ends_every_page_and_hall_process(wine, platform
     wait_until(lambda: not any(process_windows(wine, pid) for pid in pids), 10, interval=0.05,
                what="every page and hall process to end")
     assert time.monotonic() - start < 3.0, "the 800 ms owner watch ends them within about a second"
+
+
+# ---- a lost game page --------------------------------------------------------
+
+UM_TRAY_NOTIFY, WM_LBUTTONUP = 0x400 + 1, 0x0202
+CRASH = "0xC0000005"  # what an access violation leaves as the exit code
+TAB_Y = 14
+
+
+def tab_x(i):
+    return 120 + 189 * i + 60
+
+
+def shown(wine, frame):
+    w = window(wine, frame["hwnd"])
+    return bool(w and w["visible"])
+
+
+def tab_title(wine, main, i):
+    """Tab i's title, as its tooltip shows it once the pointer rests there
+    (a move restarts the tooltip's delay, so the pointer stays put)."""
+    pid = main.info()["pid"]
+    tips = lambda: wine.windows(cls="tooltips_class32", pid=pid, visible=True)
+
+    def tip():
+        wine.xdotool("mousemove", tab_x(i), TAB_Y)
+        wine.xdotool("mousemove", tab_x(i) + 1, TAB_Y)  # a second hit test takes the new tab's title
+        try:
+            shown_tips = wait_until(tips, 3, interval=0.2, what="the tooltip")
+        except AssertionError:
+            return None
+        return json.loads(wine.probe("text", shown_tips[0]["hwnd"]))
+
+    try:
+        return wait_until(tip, 20, interval=0.1, what=f"tab {i}'s tooltip")
+    finally:
+        wine.xdotool("mousemove", 600, 400)  # off the strip, so the tip goes
+        wait_until(lambda: not tips(), 10, what="the tooltip to go")
+
+
+def test_a_lost_page_logs_in_again_in_its_place(wine, platform, main):
+    accounts = [("12服-《梦》宝宝-abc", "12服-宝宝-abc"), ("13服-《梦》猫猫-xyz", "13服-猫猫-xyz"),
+                ("14服-《梦》狗狗-def", "14服-狗狗-def")]
+    frames = []
+    for n, (account, _) in enumerate(accounts):
+        if n:
+            main.post(UM_ADD_LOGIN, 1, 0)
+        frames.append(log_in(wine, main, platform, account=account, game=f"/quon/game.html?sid={n}"))
+    wait_until(lambda: main.info()["enabled"], 10, what="the main window enabled")
+    main.click(tab_x(0), TAB_Y)
+    wait_until(lambda: shown(wine, frames[0]), 10, what="the first tab shown")
+
+    # The middle tab's process crashes while the first is in view.
+    assert wine.probe("kill", frames[1]["pid"], CRASH) == "1"
+    bk, page = login_windows(wine, main.hwnd)  # a new page process's login, for place 2
+    assert bk["pid"] not in {f["pid"] for f in frames}
+    assert shown(wine, frames[0]) and not shown(wine, frames[2]), "the tab in view stays"
+    assert main.proc.poll() is None and not message_boxes(wine)
+
+    # Its login goes to place 2; the lost tab's account is free again.
+    frame = log_in(wine, main, platform, account=accounts[1][0], game="/quon/game.html?sid=1b")
+    assert frame["pid"] == bk["pid"]
+    wait_until(lambda: main.info()["enabled"], 10, what="the main window enabled")
+    assert len(game_frames(wine, main.hwnd)) == 3
+    assert tab_title(wine, main, 1) == accounts[1][1]
+    for i, f in ((2, frames[2]), (1, frame), (0, frames[0])):
+        main.click(tab_x(i), TAB_Y)
+        wait_until(lambda: shown(wine, f), 10, what=f"tab {i} showing its frame")
+
+    # Lost again within two minutes: the place goes, with a word to the player.
+    assert wine.probe("kill", frame["pid"], CRASH) == "1"
+    box = wait_until(lambda: [b for b in message_boxes(wine) if b["pid"] == main.info()["pid"]], 20,
+                     what="the lost-page box")[0]
+    wine.screenshot("lost-page-box.png")
+    answer_box(wine, BTN_YES)
+    assert box["owner"] == main.hwnd
+    assert not [w for w in wine.windows(cls="#32770", title="VexoQuon") if w["owner"] == main.hwnd], "no new login"
+    assert shown(wine, frames[0]), "the tab in view stays"
+    main.click(tab_x(1), TAB_Y)
+    wait_until(lambda: shown(wine, frames[2]), 10, what="the third tab now second")
+    assert tab_title(wine, main, 1) == accounts[2][1]
+
+    # Down to one tab; its loss brings the login of a new first page, and the
+    # launcher stays. Behind the boss key that login waits for the window.
+    main.click(tab_x(1), TAB_Y, button=2)
+    answer_box(wine, BTN_YES)
+    gone(wine, frames[2]["pid"])
+    main.post(UM_TRAY_NOTIFY, 1, WM_LBUTTONUP)
+    wait_until(lambda: not main.info()["visible"], 10, what="the window hidden")
+    assert wine.probe("kill", frames[0]["pid"], CRASH) == "1"
+    gone(wine, frames[0]["pid"])
+    time.sleep(1)
+    assert not [w for w in wine.windows(cls="#32770", title="VexoQuon") if w["owner"] == main.hwnd]
+    main.post(UM_TRAY_NOTIFY, 1, WM_LBUTTONUP)
+    bk, page = login_windows(wine, main.hwnd)
+    assert main.info()["visible"] and main.proc.poll() is None and not message_boxes(wine)
+    # That login lost too, within two minutes: the box, then a first login again.
+    assert wine.probe("kill", bk["pid"], CRASH) == "1"
+    answer_box(wine, BTN_YES)
+    bk, page = login_windows(wine, main.hwnd)
+    assert main.proc.poll() is None
+    # Leaving that first login ends the program, as at the start.
+    navigate(wine, page["hwnd"], "app://exitgame")
+    assert main.proc.wait(timeout=20) == 0

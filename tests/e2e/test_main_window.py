@@ -167,7 +167,8 @@ def test_tabs_keep_their_own_accounts_and_a_dead_page_frees_its_tab(wine, main):
     assert Page(wine, main.hwnd, "1服-甲-first", register=False).wait_event("refused")
     again = login(wine, main, "2服-乙-second")
 
-    # A page process that dies leaves its tab, and its account may log in again.
+    # A page process that dies keeps its place for a new login, and its
+    # account may log in again.
     first.proc.kill()
     first.proc.wait(timeout=10)
     retries = []
@@ -181,9 +182,13 @@ def test_tabs_keep_their_own_accounts_and_a_dead_page_frees_its_tab(wine, main):
     wait_until(log_in_again, 10, interval=0.5, what="the dead page's account accepted again")
     assert again.visible(), "the remaining tab is shown"
     retries[-1].proc.kill()
-    # The last page dying ends the window, as a last page giving up does.
+    # A new page process logs in for the lost place; when the last page dies
+    # too, its place waits for a login of its own, and the window stays.
+    logins = lambda: [w for w in wine.windows(cls="#32770", title="VexoQuon") if w["owner"] == main.hwnd]
+    wait_until(lambda: len(logins()) == 1, 30, what="the login for the lost place")
     again.proc.kill()
-    assert main.proc.wait(timeout=20) == 0
+    wait_until(lambda: len({w["pid"] for w in logins()}) == 2, 30, what="a login for each lost place")
+    assert main.proc.poll() is None and not message_boxes(wine)
 
 
 def test_a_later_page_that_gives_up_its_login_is_only_forgotten(wine, main):

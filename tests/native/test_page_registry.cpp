@@ -224,4 +224,208 @@ TEST(PageRegistry, ThePendingProcessIsClosedOnceWhenReplacedRegisteredOrForgotte
     }
 }
 
+// ---- lost places ----------------------------------------------------------------
+
+PageRegistry::Process P(int n) {
+    return reinterpret_cast<PageRegistry::Process>(static_cast<std::uintptr_t>(0x9000 + n));
+}
+
+// Three tabs t0..t2 from processes 100..102, each watched through handle P(i).
+struct Three : Fixture {
+    explicit Three(int current = 0) {
+        for (int i = 0; i < 3; ++i) {
+            EXPECT_TRUE(pages.AcceptTitle(L"t" + std::to_wstring(i), 100 + i));
+            pages.SetPendingProcess(P(i), 100 + i);
+            pages.RegisterPage(F(i), 100 + i);
+        }
+        pages.Select(current);
+    }
+};
+
+TEST(PageRegistry, ALostPageReconnectsInItsPlaceAndTheViewStays) {
+    struct Case {
+        int current, lost;
+    };
+    const Case cases[] = {{0, 1}, {0, 0}, {2, 0}, {1, 2}, {2, 2}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << "current " << c.current << ", lost " << c.lost);
+        Three f(c.current);
+        ASSERT_TRUE(f.closed.empty()) << "each tab keeps its own process handle";
+        EXPECT_EQ(f.pages.ProcessAt(c.lost), P(c.lost));
+        EXPECT_EQ(f.pages.PageEnded(c.lost, false, 5000), PageRegistry::Loss::Restart);
+        EXPECT_EQ(f.closed, (std::vector<PageRegistry::Process>{P(c.lost)}));
+        EXPECT_EQ(f.pages.Count(), 3);
+        EXPECT_EQ(f.pages.FrameCount(), 2);
+        EXPECT_EQ(f.pages.Current(), c.current) << "the player's tab does not change";
+        EXPECT_TRUE(f.pages.IsReconnecting(c.lost));
+        EXPECT_EQ(f.pages.FrameAt(c.lost), nullptr);
+        EXPECT_EQ(f.pages.Frames().size(), 2u);
+        const std::wstring title = L"t" + std::to_wstring(c.lost);
+        EXPECT_EQ(f.pages.TitleAt(c.lost), PageRegistry::kReconnectingMark + title);
+        EXPECT_EQ(f.pages.ProcessAt(c.lost), nullptr);
+        EXPECT_EQ(f.pages.TitleCount(), 2) << "its account is free";
+        EXPECT_EQ(f.pages.PlacesAwaitingLogin(), (std::vector<int>{c.lost}));
+
+        // The new login: the same account may log in again; its frame takes the place.
+        ASSERT_TRUE(f.pages.StartedLogin(c.lost, P(9), 900));
+        EXPECT_EQ(f.pages.PlaceLogins(), (std::vector<PageRegistry::Process>{P(9)}));
+        EXPECT_TRUE(f.pages.PlacesAwaitingLogin().empty());
+        EXPECT_EQ(f.pages.ProcessIdAt(c.lost), 900u);
+        ASSERT_TRUE(f.pages.AcceptTitle(L"t" + std::to_wstring(c.lost), 900));
+        f.pages.SetPendingProcess(P(7), 700);  // a new tab's login meanwhile
+        EXPECT_EQ(f.pages.RegisterPage(F(9), 900), c.lost);
+        EXPECT_EQ(f.pages.PendingProcess(), P(7)) << "another login is still pending";
+        EXPECT_EQ(f.pages.Count(), 3);
+        EXPECT_EQ(f.pages.FrameAt(c.lost), F(9));
+        EXPECT_EQ(f.pages.TitleAt(c.lost), L"t" + std::to_wstring(c.lost));
+        EXPECT_EQ(f.pages.ProcessAt(c.lost), P(9));
+        EXPECT_EQ(f.pages.Current(), c.lost) << "the frame the player logged in shows";
+        EXPECT_TRUE(f.pages.PlaceLogins().empty());
+        EXPECT_FALSE(f.pages.AcceptTitle(L"t" + std::to_wstring(c.lost)));
+    }
+}
+
+TEST(PageRegistry, APlaceLostTwiceWithinTwoMinutesGoes) {
+    struct Case {
+        std::uint32_t first, second;
+        bool loginLost;  // the second loss is of the place's new login, before its frame
+        PageRegistry::Loss expected;
+    };
+    using L = PageRegistry::Loss;
+    const Case cases[] = {
+        {1000, 1000 + 119999, false, L::Closed},
+        {1000, 1000 + 120000, false, L::Restart},
+        {0xFFFFFF00u, 0x100, false, L::Closed},  // across the tick count's wrap
+        {1000, 2000, true, L::Closed},
+        {1000, 1000 + 200000, true, L::Restart},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.first << " then " << c.second << (c.loginLost ? " (login)" : ""));
+        Three f(2);
+        ASSERT_EQ(f.pages.PageEnded(0, false, c.first), L::Restart);
+        ASSERT_TRUE(f.pages.StartedLogin(0, P(8), 800));
+        if (!c.loginLost) {
+            ASSERT_TRUE(f.pages.AcceptTitle(L"new", 800));
+            f.pages.RegisterPage(F(8), 800);
+            f.pages.Select(2);
+        } else {
+            ASSERT_TRUE(f.pages.AcceptTitle(L"half", 800));  // its title came, its frame not
+        }
+        EXPECT_EQ(f.pages.PageEnded(0, false, c.second), c.expected);
+        if (c.expected == L::Closed) {
+            EXPECT_EQ(f.pages.Count(), 2);
+            EXPECT_EQ(f.pages.Frames(), (std::vector<Frame>{F(1), F(2)}));
+            EXPECT_EQ(f.pages.CurrentFrame(), F(2)) << "the player's tab does not change";
+        } else {
+            EXPECT_TRUE(f.pages.IsReconnecting(0));
+        }
+        EXPECT_TRUE(f.pages.AcceptTitle(c.loginLost ? L"half" : L"new")) << "the lost login's account is free";
+        EXPECT_TRUE(f.pages.PlaceLogins().empty());
+        EXPECT_EQ(f.closed.size(), 2u) << "both lost processes' handles closed once";
+    }
+}
+
+TEST(PageRegistry, PlacesThatGoKeepTheVisibleTab) {
+    struct Case {
+        int current, gone;
+        int currentAfter;
+        Frame shown;
+    };
+    const Case cases[] = {
+        {0, 1, 0, F(0)}, {2, 0, 1, F(2)}, {2, 1, 1, F(2)},
+        {1, 1, 1, F(2)},  // the visible one went: the tab that took its place
+        {2, 2, 1, F(1)},     // the last: the new last
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << "current " << c.current << ", gone " << c.gone);
+        Three f(c.current);
+        f.pages.PageEnded(c.gone, false, 0);
+        ASSERT_TRUE(f.pages.StartedLogin(c.gone, P(5), 500));
+        // The player leaves the new login (exitgame, a refused account...).
+        EXPECT_EQ(f.pages.PageEnded(c.gone, true, 1), PageRegistry::Loss::GivenUp);
+        EXPECT_EQ(f.pages.Count(), 2);
+        EXPECT_EQ(f.pages.Current(), c.currentAfter);
+        if (c.shown) EXPECT_EQ(f.pages.CurrentFrame(), c.shown);
+        EXPECT_EQ(f.closed.back(), P(5));
+    }
+}
+
+TEST(PageRegistry, OnlyAPlacesLoginLeavesOnPurposeAndAPlaceWithoutLoginGoes) {
+    Three f(0);
+    // A registered page never leaves by itself: whatever its exit, it was lost.
+    EXPECT_EQ(f.pages.PageEnded(1, true, 0), PageRegistry::Loss::Restart);
+    EXPECT_EQ(f.pages.PageEnded(3, false, 0), PageRegistry::Loss::None);
+    EXPECT_FALSE(f.pages.StartedLogin(0, P(6), 600)) << "tab 0 is no reconnecting place";
+    EXPECT_EQ(f.pages.PageEnded(0, false, 0), PageRegistry::Loss::Restart);
+    EXPECT_EQ(f.pages.PlacesAwaitingLogin(), (std::vector<int>{1, 0})) << "highest first";
+    ASSERT_TRUE(f.pages.StartedLogin(0, P(7), 700));
+    EXPECT_FALSE(f.pages.StartedLogin(0, P(8), 800)) << "its login runs already";
+    EXPECT_EQ(f.pages.ProcessAt(0), P(7));
+    EXPECT_FALSE(f.pages.StartedLogin(1, nullptr, 0)) << "no process started";
+    EXPECT_EQ(f.pages.Count(), 2);
+    EXPECT_EQ(f.pages.Frames(), (std::vector<Frame>{F(2)}));
+    EXPECT_EQ(f.closed, (std::vector<PageRegistry::Process>{P(1), P(6), P(0), P(8)}));
+    // The last place going leaves no tab.
+    Fixture one;
+    one.Login(L"x", F(1));
+    EXPECT_EQ(one.pages.PageEnded(0, false, 0), PageRegistry::Loss::Restart);
+    EXPECT_FALSE(one.pages.Empty());
+    EXPECT_EQ(one.pages.FrameCount(), 0);
+    EXPECT_EQ(one.pages.CurrentFrame(), nullptr);
+    EXPECT_EQ(one.pages.PageEnded(0, false, 10), PageRegistry::Loss::Closed);
+    EXPECT_TRUE(one.pages.Empty());
+    EXPECT_EQ(one.pages.Current(), 0);
+}
+
+TEST(PageRegistry, EveryTabsHandleIsClosedOnce) {
+    std::vector<PageRegistry::Process> closed;
+    {
+        PageRegistry pages([&](PageRegistry::Process p) { closed.push_back(p); });
+        pages.SetPendingProcess(P(1), 10);
+        pages.RegisterPage(F(1), 11);  // another process's frame: the pending one is pending no more
+        EXPECT_EQ(closed, (std::vector<PageRegistry::Process>{P(1)}));
+        EXPECT_EQ(pages.ProcessAt(0), nullptr);
+        pages.AdoptProcess(0, P(2));
+        EXPECT_EQ(pages.ProcessAt(0), P(2));
+        pages.AdoptProcess(0, P(3));  // it has one already
+        pages.AdoptProcess(5, P(4));  // no tab
+        EXPECT_EQ(closed, (std::vector<PageRegistry::Process>{P(1), P(3), P(4)}));
+        pages.SetPendingProcess(P(5), 12);
+        pages.RegisterPage(F(2), 12);
+        pages.SetPendingProcess(P(6), 13);
+        pages.RegisterPage(F(3), 13);
+        EXPECT_EQ(pages.Close(1), F(2));
+        EXPECT_EQ(closed.back(), P(5));
+        pages.PageEnded(1, false, 0);
+        EXPECT_EQ(closed.back(), P(6));
+        pages.StartedLogin(1, P(7), 14);
+        EXPECT_EQ(pages.Close(1), nullptr) << "a reconnecting place has no frame";
+        EXPECT_EQ(closed.back(), P(7));
+    }
+    EXPECT_EQ(closed, (std::vector<PageRegistry::Process>{P(1), P(3), P(4), P(5), P(6), P(7), P(2)}));
+}
+
+TEST(PageRegistry, AReconnectingPlaceTakesOnlyItsOwnLoginsTitleAndFrame) {
+    Three f(0);
+    f.pages.PageEnded(0, false, 0);
+    ASSERT_TRUE(f.pages.StartedLogin(0, P(5), 500));
+    // Another login's title and frame go to a new tab, not to the place.
+    ASSERT_TRUE(f.pages.AcceptTitle(L"other", 600));
+    ASSERT_TRUE(f.pages.AcceptTitle(L"mine", 500));
+    EXPECT_EQ(f.pages.RegisterPage(F(6), 600), 3);
+    EXPECT_EQ(f.pages.TitleAt(3), L"other");
+    EXPECT_TRUE(f.pages.IsReconnecting(0));
+    EXPECT_EQ(f.pages.RegisterPage(F(5), 500), 0);
+    EXPECT_EQ(f.pages.TitleAt(0), L"mine");
+    // A place whose lost page had no title does not take a title before its frame.
+    Fixture g;
+    g.pages.RegisterPage(F(1), 100);
+    g.pages.PageEnded(0, false, 0);
+    ASSERT_TRUE(g.pages.StartedLogin(0, P(2), 200));
+    EXPECT_EQ(g.pages.TitleAt(0), PageRegistry::kReconnectingMark);
+    ASSERT_TRUE(g.pages.AcceptTitle(L"late", 200));
+    EXPECT_EQ(g.pages.RegisterPage(F(2), 200), 0);
+    EXPECT_EQ(g.pages.TitleAt(0), L"late");
+}
+
 }  // namespace

@@ -29,7 +29,8 @@
 //                                             own process (prints 0 or 1, or "none")
 //   probe owner TITLE [--log FILE] [--refuse] a stand-in main window for a page or hall process:
 //                                             logs what the page sends it (see RunOwner)
-//   probe kill PID                            TerminateProcess (prints 1 or 0)
+//   probe kill PID [CODE]                     TerminateProcess with exit code CODE (default 1;
+//                                             prints 1 or 0)
 //   probe enable HWND 0|1                     EnableWindow from outside (prints the previous state)
 //   probe window CLASS TITLE                  a visible top-level window of class CLASS of this
 //                                             process; prints its handle, runs until it is closed
@@ -662,7 +663,8 @@ int wmain(int argc, wchar_t** argv) {
     if (cmd == L"dialog") return RunDialog(argc, argv);
     if (cmd == L"kill" && argc >= 3) {
         HANDLE process = ::OpenProcess(PROCESS_TERMINATE, FALSE, (DWORD)Num(argv[2]));
-        BOOL ok = process && ::TerminateProcess(process, 1);
+        UINT code = argc >= 4 ? (UINT)Num(argv[3]) : 1;
+        BOOL ok = process && ::TerminateProcess(process, code);
         if (process) ::CloseHandle(process);
         Out(ok ? L"1" : L"0");
         return ok ? 0 : 1;
