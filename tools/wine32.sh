@@ -23,8 +23,9 @@ sudo=""
 [ "$(id -u)" -eq 0 ] || sudo=sudo
 
 # apt with a configuration of its own: own sources, lists, cache and an empty
-# dpkg status (sources are kept from the first call when given empty), so that it resolves the whole dependency closure for another
-# architecture or suite and only downloads.
+# dpkg status, so that it resolves the whole dependency closure for another
+# architecture or suite and only downloads (sources are kept from the first
+# call when given empty).
 private_apt() {  # $1 = state dir, $2 = architecture, $3 = sources line; rest: apt-get args
   local dir=$1 arch=$2 sources=$3; shift 3
   $sudo mkdir -p "$dir/lists/partial" "$dir/cache/archives/partial"
@@ -54,11 +55,9 @@ deb [signed-by=$keyring] $mirror bookworm-updates main" update >/dev/null
   $sudo rm -rf "$root"; $sudo mkdir -p "$root"
   local deb
   for deb in "$state"/cache/archives/*.deb; do $sudo dpkg-deb -x "$deb" "$root"; done
-  # What the packages' scripts would have done. Wine's user32 needs a zlib1.dll
-  # marked as builtin, or no 32-bit process starts.
-  local dlls=$root/usr/lib/i386-linux-gnu/wine/i386-windows
-  $sudo cp /usr/i686-w64-mingw32/lib/zlib1.dll "$dlls/zlib1.dll"
-  printf 'Wine builtin DLL' | $sudo dd of="$dlls/zlib1.dll" bs=1 seek=64 conv=notrunc status=none
+  # What the packages' scripts would have done. (The zlib1.dll that user32
+  # needs is the one libwine:amd64's script marks as builtin: tests/wine/session.sh
+  # puts it into each prefix.)
   echo 'include /etc/ld.so.conf.d/*.conf' | $sudo tee "$root/etc/ld.so.conf" >/dev/null
   $sudo ldconfig -r "$root"
   # The host's fonts configuration and wineserver serve both halves.

@@ -68,9 +68,10 @@ build_template() {
   wine reg add 'HKLM\SOFTWARE\Macromedia\FlashPlayer' /v CurrentVersion /d 11,2,202,235 /f /reg:64 \
     </dev/null >/dev/null 2>&1 9>&- || echo "reg add of the 64-bit Flash Player value failed (64-bit builds will ask about Flash)" >&2
   cp /usr/share/wine/fonts/marlett.ttf "$template/drive_c/windows/Fonts/" 2>/dev/null || true
-  # 32-bit Wine unpacked beside the system's (tools/wine32.sh) finds
-  # its builtin DLLs only through the prefix's syswow64, and wineboot leaves
-  # out the one that is not Wine's own: zlib1.dll, which user32 needs.
+  # 32-bit Wine unpacked beside the system's (tools/wine32.sh) finds its
+  # builtin DLLs only through the prefix's syswow64, and wineboot leaves out
+  # the one that is not Wine's own: zlib1.dll, which user32 needs (libwine's
+  # package script leaves a builtin-marked 32-bit one beside the 64-bit DLLs).
   local wow=$template/drive_c/windows/syswow64 zlib=/usr/lib/x86_64-linux-gnu/wine/i386-windows/zlib1.dll
   if [ -d "$wow" ] && [ ! -e "$wow/zlib1.dll" ] && [ -f "$zlib" ]; then cp "$zlib" "$wow/"; fi
   wineserver -w 9>&- || true
