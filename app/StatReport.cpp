@@ -63,7 +63,7 @@ bool HttpGetNoReply(const std::wstring& url, const std::wstring& body) {
                                         INTERNET_SERVICE_HTTP, 0, 0);
     if (connection)
         request = ::HttpOpenRequestW(connection, L"GET", parts.path.c_str(), L"HTTP/1.1", nullptr,
-                                     nullptr, INTERNET_FLAG_RELOAD, 0);
+                                     nullptr, INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_AUTO_REDIRECT, 0);  // a report goes nowhere else
     if (request) {
         std::wstring bodyCopy = body;
         sent = ::HttpSendRequestW(request, kRequestHeaders, DWORD(wcslen(kRequestHeaders)),

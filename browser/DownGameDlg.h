@@ -31,7 +31,8 @@ public:
     std::wstring m_strName;       // the game's short name, first letter capitalised
     std::wstring m_strConfigUrl;  // that game's update configuration
     std::wstring m_strDownUrl;    // the installer's address, from the configuration
-    wchar_t m_szFile[260] = {};   // temporary folder + name + ".exe"
+    wchar_t m_szFile[260] = {};   // a fresh folder in the temporary folder + "\\" + name + ".exe"
+    std::wstring m_strFolder;     // that folder, made by the download thread
     fw::Handle m_hThread;
     CImgProgress m_progress;
     CBtnEx m_btnOk;
@@ -49,6 +50,8 @@ protected:
 private:
     static DWORD WINAPI DownloadThread(LPVOID param);
     Outcome Run();
+    // Deletes the installer and its fresh folder (after a failure).
+    void RemoveFolder();
     void OnBtnOk();
     // "取消" while the thread runs: stop it; the dialog ends when it is done.
     void OnBtnCancel();

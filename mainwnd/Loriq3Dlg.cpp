@@ -2,6 +2,7 @@
 // the 400 ms mute/hall timer, key routing and the message switch.
 #include "mainwnd/Loriq3Dlg.h"
 
+#include "app/SelfUpdate.h"
 #include "app/Paths.h"
 #include "app/Process.h"
 #include "app/WindowHandle.h"
@@ -94,6 +95,8 @@ void CLoriq3Dlg::OnAfterFirstShow() {
     // shows) then runs beside the decoding.
     LaunchPageProcess();
     LoadSkinImages();
+    // Shown and working: an updating process waiting on this may let go.
+    ConfirmUpdatedStart();
 }
 
 void CLoriq3Dlg::SetUpWindow() {
