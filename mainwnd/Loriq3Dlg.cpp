@@ -244,6 +244,14 @@ void CLoriq3Dlg::OnWindowPosChanging(WINDOWPOS* pos) {
 // ---- timer ------------------------------------------------------------------
 
 void CLoriq3Dlg::OnTimer(UINT_PTR id) {
+    if (id == kUpdateDeadlineTimer) {
+        // The check took too long: it is stopped and its late answer ignored.
+        ::KillTimer(m_hWnd, kUpdateDeadlineTimer);
+        if (m_updateTransfer) m_updateTransfer->Cancel();
+        OnUpdateChecked(m_nUpdateCheck, UpdateAnswer::Failed);
+        ++m_nUpdateCheck;
+        return;
+    }
     if (id != kMuteTimer) return;
     RemoveDeadPages();
     if (!m_hWnd) return;
@@ -398,6 +406,9 @@ LRESULT CLoriq3Dlg::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
         return 0;
     case WM_DESTROY:
         ::KillTimer(m_hWnd, kMuteTimer);
+        ::KillTimer(m_hWnd, kUpdateDeadlineTimer);
+        if (m_updateTransfer) m_updateTransfer->Cancel();
+        m_uiPost.Destroy();
         m_trayIcon.Delete();
         break;
     }

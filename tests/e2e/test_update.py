@@ -335,3 +335,44 @@ def test_what_is_refused_and_what_is_rolled_back(wine, platform):
     platform.reset()
     runs_old_version(launcher, launcher.start())
     assert platform.requests(CONFIG) and not platform.requests(FILE), "a refused key is not fetched again"
+
+
+def test_a_signed_launcher_takes_only_its_own_signers_update(wine, platform, tmp_path):
+    from signing import Signers, release
+    signers = Signers(str(tmp_path / "certs"))
+    launcher = Launcher(wine, platform)
+    unsigned = launcher.bytes
+    signed = signers.sign(unsigned, "a", "VexoQuon")
+
+    def install_signed():
+        with open(launcher.exe, "wb") as f:
+            f.write(signed)
+        launcher.bytes = signed
+        launcher.remove("OldQuon.exe")
+        wine.reg_delete("HKLM\\" + PROGRAM_KEY, "/v", "UpdTime")
+
+    # Refused: signed by the other signer of the same name; signed by ours
+    # but one byte changed afterwards; not signed at all. Each is published
+    # with its own right key, so only the signature refuses it.
+    same_name = signers.sign(unsigned, "b", "VexoQuon next")
+    flipped = bytearray(signers.sign(unsigned, "a", "VexoQuon next"))
+    flipped[len(flipped) // 2] ^= 0x01
+    for case, data in (("other signer", same_name), ("flipped byte", bytes(flipped)),
+                       ("unsigned", launcher.new_bytes)):
+        install_signed()
+        platform.reset()
+        platform.publish("Quon", version_key(data), data)
+        runs_old_version(launcher, launcher.start("/update"))
+        assert len(platform.requests(FILE)) == 1, case
+        assert not os.path.exists(launcher.path("NewQuon.exe")), case
+
+    # Accepted: the same signer; swapped, started, and "UpdTime" written once
+    # its window is up.
+    install_signed()
+    platform.reset()
+    good, key = release(unsigned + b"next", str(tmp_path / "release"), platform.url + FILE, signers)
+    assert key == version_key(good)
+    platform.publish("Quon", key, good)
+    launcher.came_up(launcher.start("/update"))
+    assert launcher.current_bytes() == good
+    assert launcher.upd_time()[:8] == utc_systemtime(utc_today())[:8]
