@@ -195,7 +195,12 @@ StartWait StartAndAwaitWindow(const std::wstring& exe, std::uint32_t timeoutMs) 
         Say(L"the new executable did not start");
         return StartWait::NotStarted;
     }
-    if (!signal) return StartWait::TimedOut;
+    if (!signal) {
+        // Without a word to wait for, a running new executable is not judged:
+        // rolling back under it would leave two versions running.
+        return ::WaitForSingleObject(process.Get(), 0) == WAIT_OBJECT_0 ? StartWait::ProcessEnded
+                                                                         : StartWait::Signalled;
+    }
     HANDLE both[2] = {signal.Get(), process.Get()};
     const DWORD r = ::WaitForMultipleObjects(2, both, FALSE, timeoutMs);
     if (r == WAIT_OBJECT_0) return StartWait::Signalled;
@@ -220,12 +225,14 @@ bool RollBackUpdate(const std::wstring& exe, const std::wstring& oldPath, const 
         Say(L"rollback: the refused executable cannot be moved away");
         return false;
     }
-    DeleteAtReboot(refused);
     if (!::MoveFileExW(oldPath.c_str(), exe.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+        // Some executable under the name is better than none.
+        ::MoveFileExW(refused.c_str(), exe.c_str(), MOVEFILE_REPLACE_EXISTING);
         Say(L"rollback: the old executable cannot be put back");
         return false;
     }
-    // OldQuon.exe was marked for deletion at restart; that entry now names nothing.
+    // The refused file goes now (its process has ended), else at the next restart.
+    DeleteAtReboot(refused);
     ::DeleteFileW(refused.c_str());
     StartProcess(L"\"" + exe + L"\"");
     Say(L"update rolled back to the old executable");

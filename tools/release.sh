@@ -43,7 +43,12 @@ fi
 mkdir -p "$out"
 
 if [ -z "$from" ]; then
-  # A tree of its own, never the test trees: production hosts are the defaults.
+  # A tree of its own, never a test tree: a test tree's cache keeps the
+  # stand-in's hosts and the automation channel.
+  if [ -f "$build/CMakeCache.txt" ] && [ ! -f "$build/.vexo-release-tree" ]; then
+    echo "release.sh: $build is not a release tree (no .vexo-release-tree): give another --build" >&2; exit 2
+  fi
+  mkdir -p "$build" && touch "$build/.vexo-release-tree"
   nice cmake -S "$root" -B "$build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64.cmake" \
     -DVEXO_ARCH=i686 -DCMAKE_BUILD_TYPE=Release -DVEXO_TEST_AUTOMATION=OFF "$@" >/dev/null
   nice cmake --build "$build" -j2 --target VexoQuon

@@ -301,3 +301,37 @@ def test_a_favourite_is_the_seven_lines_or_nothing(wine, platform, main, hall):
         os.remove(folder)
         shutil.move(folder + ".saved", folder)
     assert hall["proc"].poll() is None
+
+
+def test_a_signed_launcher_starts_only_installers_of_its_own_signer(wine, platform, tmp_path):
+    from signing import Signers
+    signers = Signers(str(tmp_path / "certs"))
+    exe = wine.installed_exe()
+    with open(exe, "rb") as f:
+        launcher = f.read()
+    with open(exe, "wb") as f:
+        f.write(signers.sign(launcher, "a", "VexoQuon"))
+    proc = wine.start(["/QuonD"], exe=exe)
+    win = wait_until(lambda: main_windows(wine), 30, what="the main window")[0]
+    main = MainWindow(wine, proc, win["hwnd"])
+    hall_proc = wine.start(["/gmhall", f"/{main.hwnd}"], exe=exe)
+    hall = wait_until(lambda: game_frames(wine, main.hwnd), 20, what="the hall frame")[0]
+    assert wine.probe("complete", hall["hwnd"], platform.url + "/webgame.htm", "Vexo 游戏大厅") == "1"
+    hall["proc"] = hall_proc
+    installer = Installer(wine, platform)
+    for signer, title_text in (("b", "下载失败"), (None, "下载失败"), ("a", "下载完成")):
+        platform.reset(published=True)
+        installer = Installer(wine, platform)
+        data = signers.sign(installer.bytes, signer, "Abc") if signer else installer.bytes
+        installer.publish(data=data)
+        dialog = start_download(wine, hall, main)
+        wait_title(wine, dialog, title_text)
+        wait_until(lambda: children(wine, dialog)[1]["enabled"], 10, what="确定 enabled")
+        if title_text == "下载完成":
+            wait_until(installer.started, 20, what="the installer of our own signer to run")
+        else:
+            time.sleep(1)
+            assert installer.started() is None, signer
+            assert not installer.folders(), signer
+        wine.probe("command", dialog["hwnd"], 1)
+        ends(wine, hall, main, dialog)
