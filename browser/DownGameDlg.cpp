@@ -20,7 +20,6 @@ namespace {
 // Sent without waiting (as SendProgress does): handled in order, before the
 // posted end.
 constexpr UINT UM_DOWNLOAD_PROGRESS = WM_APP + 1;  // wParam = percent
-constexpr UINT UM_DOWNLOAD_FINISHED = WM_APP + 2;  // posted once the thread is done
 
 HINSTANCE Instance() {
     CWinApp* app = CWinApp::Get();
@@ -87,6 +86,7 @@ BOOL CDownGameDlg::OnInitDialog() {
         return TRUE;
     }
     m_strConfigUrl = UpdateConfigUrl(m_strName);
+    m_uiPost.Create();
     m_hThread.Reset(::CreateThread(nullptr, 0, DownloadThread, this, 0, nullptr));
     if (!m_hThread) {
         Say(L"no thread");
@@ -105,7 +105,10 @@ void CDownGameDlg::ShowPercent(const std::wstring& text) {
 DWORD WINAPI CDownGameDlg::DownloadThread(LPVOID param) {
     auto* self = static_cast<CDownGameDlg*>(param);
     const Outcome outcome = self->Run();
-    ::PostMessageW(self->m_hWnd, UM_DOWNLOAD_FINISHED, static_cast<WPARAM>(outcome), 0);
+    self->m_uiPost.Post([self, outcome] {
+        self->m_outcome = outcome;
+        self->OnFinished();
+    });
     return 0;
 }
 
@@ -229,9 +232,6 @@ LRESULT CDownGameDlg::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
     case UM_DOWNLOAD_PROGRESS:
         return OnProgress(static_cast<unsigned>(wParam));
-    case UM_DOWNLOAD_FINISHED:
-        m_outcome = static_cast<Outcome>(wParam);
-        return OnFinished();
     case WM_CLOSE:
         return OnClose();
     }

@@ -14,6 +14,7 @@
 
 #include "app/HttpTransfer.h"
 #include "framework/Handles.h"
+#include "framework/UiPost.h"
 #include "skin/BtnEx.h"
 #include "skin/DlgEx.h"
 #include "skin/StaticEx.h"
@@ -64,5 +65,6 @@ private:
     HBITMAP m_hClose = nullptr;  // the close button's strip; the button copies it
     HBITMAP m_hBtnStrip1 = nullptr;
     HBITMAP m_hBtnStrip2 = nullptr;
+    fw::UiPoster m_uiPost;       // the thread's outcome reaches the UI thread through it
     bool m_bEnding = false;      // cancelled: end as soon as the thread is done
 };
