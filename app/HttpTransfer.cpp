@@ -41,6 +41,9 @@ const wchar_t* TransferStatusName(TransferStatus status) {
     case TransferStatus::BadAddress: return L"address refused";
     case TransferStatus::NoAnswer: return L"no connection or request not sent";
     case TransferStatus::BadStatus: return L"status not 2xx";
+    case TransferStatus::NotFound: return L"404, nothing published";
+    case TransferStatus::Redirected: return L"redirect, not followed";
+    case TransferStatus::TooLarge: return L"larger than the limit";
     case TransferStatus::NoLength: return L"no Content-Length";
     case TransferStatus::EmptyBody: return L"Content-Length 0";
     case TransferStatus::FileError: return L"file not written";
@@ -89,7 +92,7 @@ void CHttpTransfer::CloseRequest() {
 }
 
 TransferStatus CHttpTransfer::Download(const std::wstring& url, const std::wstring& file,
-                                       const ProgressFn& onProgress) {
+                                       const ProgressFn& onProgress, std::uint32_t maxBytes) {
     m_total = 0;
     m_length = 0;
     HttpUrlParts parts;
@@ -105,7 +108,7 @@ TransferStatus CHttpTransfer::Download(const std::wstring& url, const std::wstri
     HINTERNET request = nullptr;
     if (connection)
         request = ::HttpOpenRequestW(connection.Get(), L"GET", parts.path.c_str(), L"HTTP/1.1", nullptr, nullptr,
-                                     INTERNET_FLAG_RELOAD, 0);
+                                     INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_AUTO_REDIRECT, 0);
     TransferStatus status = TransferStatus::NoAnswer;
     if (request) {
         bool cancelled;
@@ -117,7 +120,7 @@ TransferStatus CHttpTransfer::Download(const std::wstring& url, const std::wstri
         if (cancelled) {
             ::InternetCloseHandle(request);
         } else {
-            status = Receive(request, file, onProgress);
+            status = Receive(request, file, onProgress, maxBytes);
             CloseRequest();
         }
     }
@@ -127,7 +130,8 @@ TransferStatus CHttpTransfer::Download(const std::wstring& url, const std::wstri
     return status;
 }
 
-TransferStatus CHttpTransfer::Receive(void* handle, const std::wstring& file, const ProgressFn& onProgress) {
+TransferStatus CHttpTransfer::Receive(void* handle, const std::wstring& file, const ProgressFn& onProgress,
+                                      std::uint32_t maxBytes) {
     HINTERNET request = static_cast<HINTERNET>(handle);
     if (!::HttpSendRequestW(request, kRequestHeaders, DWORD(wcslen(kRequestHeaders)), nullptr, 0))
         return TransferStatus::NoAnswer;
@@ -141,12 +145,15 @@ TransferStatus CHttpTransfer::Receive(void* handle, const std::wstring& file, co
     if (!::HttpQueryInfoW(request, HTTP_QUERY_CONTENT_LENGTH | HTTP_QUERY_FLAG_NUMBER, &length, &lengthSize,
                           nullptr))
         lengthSize = 0;
-    const TransferStatus verdict = CheckAnswer(statusRead, statusText, lengthSize, length);
+    const TransferStatus verdict = CheckAnswer(statusRead, statusText, lengthSize, length, maxBytes);
     if (verdict != TransferStatus::Ok) return verdict;
     m_length = length;
 
-    // Others may read the file while it grows, but not move or delete it.
-    fw::Handle out(::CreateFileW(file.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
+    // A file someone else prepared under this name (with their rights on it,
+    // or a link) is never written through: it goes, and ours is created new.
+    // Others may read it while it grows, but not move or delete it.
+    if (!::DeleteFileW(file.c_str()) && ::GetLastError() != ERROR_FILE_NOT_FOUND) return TransferStatus::FileError;
+    fw::Handle out(::CreateFileW(file.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
                                  FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!out) return TransferStatus::FileError;
 
@@ -162,6 +169,8 @@ TransferStatus CHttpTransfer::Receive(void* handle, const std::wstring& file, co
         const DWORD started = ::GetTickCount();
         if (!::InternetReadFile(request, buffer.data(), asked, &got)) break;  // judged by the total below
         if (got == 0) break;
+        // Checked before writing: nothing past the limit reaches the disk.
+        if (CheckRunningTotal(m_total + got, maxBytes) != TransferStatus::Ok) return TransferStatus::TooLarge;
         DWORD written = 0;
         if (!::WriteFile(out.Get(), buffer.data(), got, &written, nullptr) || written != got)
             return TransferStatus::FileError;

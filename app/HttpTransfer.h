@@ -1,8 +1,10 @@
 // The one routine that moves a file over HTTP: the update configuration, the
 // self-update download and the game-client download all go through it. It
 // keeps the platform's request conventions (agent "QZR", the header block,
-// reload from the server, system proxy, host[:port]), accepts only a 2xx
-// answer with a non-zero Content-Length, writes the body to a file in blocks
+// reload from the server, system proxy, host[:port]) with redirects off (a
+// 3xx is a failed transfer: no request ever leaves for its Location), accepts
+// only a 2xx answer with a non-zero Content-Length within the caller's limit,
+// writes the body to a file created anew in blocks
 // sized to the line's rate, reports the percentage whenever it changes, and
 // can be cancelled from another thread.
 //
@@ -32,10 +34,13 @@ public:
     CHttpTransfer(const CHttpTransfer&) = delete;
     CHttpTransfer& operator=(const CHttpTransfer&) = delete;
 
-    // Downloads `url` into `file` (created or replaced once the answer has
-    // passed its checks; a failed transfer may leave part of it). Blocks the
-    // calling thread. One transfer at a time per object.
-    TransferStatus Download(const std::wstring& url, const std::wstring& file, const ProgressFn& onProgress = {});
+    // Downloads `url` into `file` once the answer has passed its checks: a
+    // file left there by anyone is removed first and the file is created new
+    // (never opened as found); a failed transfer may leave part of it. More
+    // than `maxBytes`, announced or received, ends it with TooLarge. Blocks
+    // the calling thread. One transfer at a time per object.
+    TransferStatus Download(const std::wstring& url, const std::wstring& file, const ProgressFn& onProgress = {},
+                            std::uint32_t maxBytes = kMaxExecutableBytes);
 
     // From any thread, any time, more than once: the running transfer (or the
     // next one) ends with TransferStatus::Cancelled.
@@ -49,7 +54,8 @@ public:
     std::uint32_t ContentLength() const { return m_length; }
 
 private:
-    TransferStatus Receive(void* request, const std::wstring& file, const ProgressFn& onProgress);
+    TransferStatus Receive(void* request, const std::wstring& file, const ProgressFn& onProgress,
+                           std::uint32_t maxBytes);
     // Takes the request handle back from the shared slot and closes it, unless
     // a cancel already did.
     void CloseRequest();

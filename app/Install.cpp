@@ -8,6 +8,7 @@
 #include "VexoConfig.h"
 #include "app/Loriq3App.h"
 #include "app/Paths.h"
+#include "app/ProtectedFolder.h"
 #include "app/Process.h"
 #include "app/SelfDelete.h"
 #include "app/StatReport.h"
@@ -196,6 +197,7 @@ bool InstallToDataFolder() {
     ::CreateDirectoryW(folder.c_str(), nullptr);
     folder += L"\\GameLogin";
     ::CreateDirectoryW(folder.c_str(), nullptr);
+    ProtectFolder(folder);  // not ProgramData's "any user may create files"
     std::wstring running = ExePath();
     std::wstring installed = folder + L"\\" + FileNameOf(running);
     if (::lstrcmpiW(installed.c_str(), running.c_str()) != 0) ::CopyFileW(running.c_str(), installed.c_str(), FALSE);

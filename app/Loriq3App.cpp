@@ -15,6 +15,7 @@
 #include "app/Install.h"
 #include "app/Paths.h"
 #include "app/PersistedState.h"
+#include "app/ProtectedFolder.h"
 #include "app/Process.h"
 #include "app/SelfUpdate.h"
 #include "app/VersionKey.h"
@@ -73,28 +74,28 @@ int CLoriq3App::CheckForUpdate(bool force) {
             return 0;
         }
     }
-    std::wstring published;
-    if (!FetchUpdateConfig(published) || published.empty()) return 0;
-    std::wstring own;
-    if (!ComputeVersionKey(ExePath(), own)) return 0;
-    return VersionKeysDiffer(own, published) ? 1 : 0;
+    ProtectDataFolderIfRunningThere();
+    CHttpTransfer transfer;
+    const PublishedUpdate published = CheckPublishedUpdate(transfer);
+    m_strPublishedKey = published.key;
+    wcsncpy(m_szUpdAddr, published.address.c_str(), 511);
+    m_szUpdAddr[511] = 0;
+    return published.answer == UpdateAnswer::Available ? 1 : 0;
 }
 
-bool CLoriq3App::FetchUpdateConfig(std::wstring& key) {
-    key.clear();
-    CHttpTransfer transfer;
-    UpdateConfig config;
-    if (!FetchConfigFile(transfer, UpdateConfigUrl(L"Quon"), ModuleDirPath(L"ConfigQuon.htm"), "Quon", config))
-        return false;
-    key = FromAnsi(config.verKey);
-    const std::wstring address = FromAnsi(config.updAddr);
-    wcsncpy(m_szUpdAddr, address.c_str(), 511);
-    m_szUpdAddr[511] = 0;
-    return true;
+void CLoriq3App::ProtectDataFolderIfRunningThere() {
+    const std::wstring exe = UpperCase(ExePath());
+    const std::wstring folder = UpperCase(DataFolder()) + L"\\";
+    if (exe.compare(0, folder.size(), folder) == 0) EnsureFolderProtected(DataFolder());
 }
 
 bool CLoriq3App::ApplyUpdate() {
     const std::wstring newPath = ModuleDirPath(L"NewQuon.exe");
+    if (!m_strPublishedKey.empty() && !VersionKeysDiffer(m_strPublishedKey, RefusedKey())) {
+        ::OutputDebugStringW(L"VexoQuon: this executable was rolled back once: not fetched again\n");
+        DeleteAtReboot(newPath);
+        return false;
+    }
     wcsncpy(m_prgsDlg.m_szUrl, m_szUpdAddr, 511);
     m_prgsDlg.m_szUrl[511] = 0;
     if (newPath.size() >= 260) {
@@ -107,7 +108,22 @@ bool CLoriq3App::ApplyUpdate() {
         DeleteAtReboot(newPath);
         return false;
     }
+    if (!AcceptDownloadedExecutable(newPath, m_strPublishedKey)) {
+        ::DeleteFileW(newPath.c_str());
+        DeleteAtReboot(newPath);
+        return false;
+    }
     return SwapInExecutable(ExePath(), newPath, ModuleDirPath(L"OldQuon.exe")) == SwapResult::Applied;
+}
+
+bool CLoriq3App::StartUpdatedExecutable() {
+    const StartWait wait = StartAndAwaitWindow(ExePath(), kUpdateConfirmMs);
+    if (DecideAfterStart(wait) == AfterStart::KeepNew) {
+        RecordUpdateTime();
+        return true;
+    }
+    RollBackUpdate(ExePath(), ModuleDirPath(L"OldQuon.exe"), m_strPublishedKey);
+    return false;
 }
 
 BOOL CLoriq3App::InitInstance() {
@@ -118,6 +134,7 @@ BOOL CLoriq3App::InitInstance() {
     CWinApp::InitInstance();
 
     const RunMode mode = DetectRunMode();
+    TakeUpdateSignal();
     m_hEvtStarted = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
     m_hEvtDone = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
 
@@ -132,14 +149,12 @@ BOOL CLoriq3App::InitInstance() {
     if (mode == RunMode::FinishUpdate) {
         CheckForUpdate(true);
         if (ApplyUpdate()) {
-            StartProcess(L"\"" + ExePath() + L"\"");
-            RecordUpdateTime();
+            StartUpdatedExecutable();
             return FALSE;
         }
     } else if (mode == RunMode::Install || mode == RunMode::DesktopEntry) {
         if (CheckForUpdate(false) && ApplyUpdate()) {
-            StartProcess(L"\"" + ExePath() + L"\"");
-            RecordUpdateTime();
+            if (!StartUpdatedExecutable()) return FALSE;
             ::CoInitialize(nullptr);
             CreateAllShortcuts(ExePath().c_str());
             ::CoUninitialize();

@@ -24,24 +24,29 @@ public:
     // running one; m_szUpdAddr then holds its address. Without force only
     // modes 2, 3, 5 and 7 check, once a day and not on disabled weekdays.
     int CheckForUpdate(bool force);
-    // Fetches "ConfigQuon.htm": the published key (empty when there is none)
-    // and m_szUpdAddr. False when the configuration could not be fetched.
-    bool FetchUpdateConfig(std::wstring& key);
-    // Downloads m_szUpdAddr as "NewQuon.exe" under the progress dialog and
+    // Downloads m_szUpdAddr as "NewQuon.exe" under the progress dialog and,
+    // when its own key is the published one and its signer the required one,
     // swaps it in. True only when the running executable's path now holds the
-    // new file; otherwise the old one stays and "NewQuon.exe" is deleted at
-    // the next restart.
+    // new file; otherwise the old one stays and "NewQuon.exe" is deleted (at
+    // the latest at the next restart). A key rolled back once is not fetched.
     bool ApplyUpdate();
+    // After a swap: starts the new executable and waits, hidden, for its main
+    // window. Then "UpdTime"; or, when it did not come up, the old executable
+    // back, started, and its key recorded as refused (false).
+    bool StartUpdatedExecutable();
 
     CPrgsDlg m_prgsDlg;
     ULONG_PTR m_gdiplusToken = 0;
     wchar_t m_szUpdAddr[512] = {};
+    std::wstring m_strPublishedKey;  // the key of the last configuration read
     HANDLE m_hEvtStarted = nullptr;
     HANDLE m_hEvtDone = nullptr;
     std::wstring m_strPageTitle;
     std::wstring m_strPageUrl;
 
 private:
+    // DataFolder gets its administrators-only rule whenever it lacks it.
+    void ProtectDataFolderIfRunningThere();
     void RunMainWindow();
     BOOL RunPageOrHallProcess(RunMode mode);
 };

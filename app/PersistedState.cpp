@@ -82,6 +82,26 @@ bool RecordUpdateTime() {
     return WriteBinary(L"UpdTime", &now, sizeof now);
 }
 
+bool RecordRefusedKey(const std::wstring& key) {
+    HKEY regKey = OpenProgramKey(KEY_WRITE);
+    if (!regKey) return false;
+    const bool set = ::RegSetValueExW(regKey, L"RefusedKey", 0, REG_SZ, reinterpret_cast<const BYTE*>(key.c_str()),
+                                      DWORD((key.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
+    ::RegCloseKey(regKey);
+    return set;
+}
+
+std::wstring RefusedKey() {
+    HKEY regKey = OpenProgramKey(KEY_READ);
+    if (!regKey) return L"";
+    wchar_t value[64] = {};
+    DWORD got = sizeof value - sizeof(wchar_t);  // always leaves the terminator
+    DWORD type = 0;
+    const LONG rc = ::RegQueryValueExW(regKey, L"RefusedKey", nullptr, &type, reinterpret_cast<BYTE*>(value), &got);
+    ::RegCloseKey(regKey);
+    return rc == ERROR_SUCCESS && type == REG_SZ ? std::wstring(value) : std::wstring();
+}
+
 bool WriteDisableDays() {
     SYSTEMTIME now;
     ::GetSystemTime(&now);

@@ -24,6 +24,11 @@ std::uint32_t BumpStatCounter(const wchar_t* key);
 std::wstring CachedLastTime();
 
 bool RecordUpdateTime();
+// "RefusedKey" beside "UpdTime": the published key of an update whose
+// executable did not come up and was rolled back, so that it is not fetched
+// again. Empty when none was refused.
+bool RecordRefusedKey(const std::wstring& key);
+std::wstring RefusedKey();
 bool WriteDisableDays();
 bool IsUpdateCheckDue();
 bool IsUpdateDisabledToday(int weekday);

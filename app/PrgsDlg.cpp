@@ -10,9 +10,6 @@
 
 namespace {
 
-// Posted by the wait thread once the download thread has ended.
-constexpr UINT UM_TRANSFER_FINISHED = WM_APP + 1;
-
 HINSTANCE Instance() {
     CWinApp* app = CWinApp::Get();
     return app && app->m_hInstance ? app->m_hInstance : ::GetModuleHandleW(nullptr);
@@ -55,12 +52,13 @@ BOOL CPrgsDlg::OnInitDialog() {
     m_bSuccess = FALSE;
     m_bCancelled = false;
     m_transfer.Rearm();
+    m_uiPost.Create();
     m_hDownloadThread.Reset(::CreateThread(nullptr, 0, DownloadThread, this, 0, nullptr));
     if (m_hDownloadThread) m_hWaitThread.Reset(::CreateThread(nullptr, 0, WaitThread, this, 0, nullptr));
     if (!m_hWaitThread) {
         ::OutputDebugStringW(L"VexoQuon: update download not started, no thread\n");
         JoinThreads();
-        ::PostMessageW(m_hWnd, UM_TRANSFER_FINISHED, 0, 0);
+        m_uiPost.Post([this] { OnTransferFinished(); });
     }
     return TRUE;
 }
@@ -85,7 +83,7 @@ void CPrgsDlg::Download() {
 DWORD WINAPI CPrgsDlg::WaitThread(LPVOID param) {
     auto* self = static_cast<CPrgsDlg*>(param);
     ::WaitForSingleObject(self->m_hDownloadThread.Get(), INFINITE);
-    ::PostMessageW(self->m_hWnd, UM_TRANSFER_FINISHED, 0, 0);
+    self->m_uiPost.Post([self] { self->OnTransferFinished(); });
     return 0;
 }
 
@@ -99,14 +97,13 @@ void CPrgsDlg::JoinThreads() {
     m_hDownloadThread.Reset();
 }
 
-LRESULT CPrgsDlg::OnTransferFinished() {
+void CPrgsDlg::OnTransferFinished() {
     // Both threads are at their end: the download one has ended, the wait one
     // only has to return.
     if (m_hWaitThread) ::WaitForSingleObject(m_hWaitThread.Get(), INFINITE);
     m_hWaitThread.Reset();
     m_hDownloadThread.Reset();
     EndDialog(m_bSuccess && !m_bCancelled ? IDOK : IDCANCEL);
-    return 0;
 }
 
 void CPrgsDlg::OnCancel() {
@@ -120,9 +117,5 @@ void CPrgsDlg::OnCancel() {
 }
 
 LRESULT CPrgsDlg::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
-    switch (msg) {
-    case UM_TRANSFER_FINISHED:
-        return OnTransferFinished();
-    }
     return CDlgEx::WindowProc(msg, wParam, lParam);
 }

@@ -11,6 +11,7 @@
 
 #include "app/HttpTransfer.h"
 #include "framework/Handles.h"
+#include "framework/UiPost.h"
 #include "skin/DlgEx.h"
 #include "skin/StaticEx.h"
 
@@ -45,10 +46,12 @@ private:
     static DWORD WINAPI DownloadThread(LPVOID param);
     static DWORD WINAPI WaitThread(LPVOID param);
     void Download();
-    LRESULT OnTransferFinished();
+    // On the UI thread, once the download thread has ended.
+    void OnTransferFinished();
     // Lets both threads end (cancelling the transfer) and closes their handles.
     void JoinThreads();
 
     HBITMAP m_hClose = nullptr;  // the close button's strip; the button copies it
+    fw::UiPoster m_uiPost;       // the wait thread's "done" reaches the UI thread through it
     bool m_bCancelled = false;
 };

@@ -61,9 +61,10 @@ bool HttpGetNoReply(const std::wstring& url, const std::wstring& body) {
     if (root)
         connection = ::InternetConnectW(root, parts.host.c_str(), parts.port, nullptr, nullptr,
                                         INTERNET_SERVICE_HTTP, 0, 0);
+    // A report goes to the platform's host and nowhere else: no redirect is followed.
     if (connection)
         request = ::HttpOpenRequestW(connection, L"GET", parts.path.c_str(), L"HTTP/1.1", nullptr,
-                                     nullptr, INTERNET_FLAG_RELOAD, 0);
+                                     nullptr, INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_AUTO_REDIRECT, 0);
     if (request) {
         std::wstring bodyCopy = body;
         sent = ::HttpSendRequestW(request, kRequestHeaders, DWORD(wcslen(kRequestHeaders)),

@@ -30,6 +30,13 @@ bool EndsWith(const std::wstring& s, const std::wstring& tail) {
     return s.size() >= tail.size() && s.compare(s.size() - tail.size(), tail.size(), tail) == 0;
 }
 
+bool IsThreeDigits(const std::wstring& text) {
+    if (text.size() != 3) return false;
+    for (wchar_t c : text)
+        if (c < L'0' || c > L'9') return false;
+    return true;
+}
+
 }  // namespace
 
 bool IsAllowedDownloadUrl(const std::wstring& url, const std::vector<std::wstring>& domains) {
@@ -50,19 +57,23 @@ bool IsPlatformDownloadUrl(const std::wstring& url) {
     return IsAllowedDownloadUrl(url, domains);
 }
 
-bool IsAcceptedStatus(const std::wstring& statusText) {
-    if (statusText.size() != 3) return false;
-    for (wchar_t c : statusText)
-        if (c < L'0' || c > L'9') return false;
-    return statusText[0] == L'2';
-}
+bool IsAcceptedStatus(const std::wstring& statusText) { return IsThreeDigits(statusText) && statusText[0] == L'2'; }
 
 TransferStatus CheckAnswer(bool statusRead, const std::wstring& statusText, std::uint32_t lengthBytes,
-                           std::uint32_t contentLength) {
-    if (!statusRead || !IsAcceptedStatus(statusText)) return TransferStatus::BadStatus;
+                           std::uint32_t contentLength, std::uint32_t maxBytes) {
+    if (!statusRead) return TransferStatus::BadStatus;
+    if (statusText == L"404") return TransferStatus::NotFound;
+    // Redirects are off: a 3xx names another place, which is never asked.
+    if (IsThreeDigits(statusText) && statusText[0] == L'3') return TransferStatus::Redirected;
+    if (!IsAcceptedStatus(statusText)) return TransferStatus::BadStatus;
     if (lengthBytes != 4) return TransferStatus::NoLength;
     if (contentLength == 0) return TransferStatus::EmptyBody;
+    if (contentLength > maxBytes) return TransferStatus::TooLarge;
     return TransferStatus::Ok;
+}
+
+TransferStatus CheckRunningTotal(std::uint64_t total, std::uint32_t maxBytes) {
+    return total > maxBytes ? TransferStatus::TooLarge : TransferStatus::Ok;
 }
 
 TransferStatus CheckBody(std::uint64_t total, std::uint32_t contentLength) {

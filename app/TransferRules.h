@@ -18,11 +18,20 @@ bool IsAllowedDownloadUrl(const std::wstring& url, const std::vector<std::wstrin
 // The same against the platform's three domains of this build.
 bool IsPlatformDownloadUrl(const std::wstring& url);
 
+// The most bytes a transfer may bring: an update configuration is a few
+// lines, the executable about 1.5 MB. A larger announcement or running total
+// ends the transfer before the disk fills.
+constexpr std::uint32_t kMaxConfigBytes = 64 * 1024;
+constexpr std::uint32_t kMaxExecutableBytes = 64 * 1024 * 1024;
+
 enum class TransferStatus {
     Ok,
     BadAddress,   // not an acceptable address: nothing was sent
     NoAnswer,     // no connection, or the request could not be sent
-    BadStatus,    // status unreadable or not 2xx (a 404 page is no file)
+    BadStatus,    // status unreadable or not 2xx, 3xx or 404
+    NotFound,     // 404: nothing is published there
+    Redirected,   // 3xx: redirects are not followed, the answer is no file
+    TooLarge,     // the announced length or the running total passed the limit
     NoLength,     // no Content-Length, or not a 4-byte number
     EmptyBody,    // Content-Length 0: nothing to divide the progress by
     FileError,    // the destination could not be created or written
@@ -35,9 +44,14 @@ enum class TransferStatus {
 bool IsAcceptedStatus(const std::wstring& statusText);
 
 // The verdict on an answer's headers; Ok means the body is worth reading.
-// `lengthBytes` is how many bytes the length query returned (0 when it failed).
+// `lengthBytes` is how many bytes the length query returned (0 when it failed);
+// a length above `maxBytes` is refused before anything is read.
 TransferStatus CheckAnswer(bool statusRead, const std::wstring& statusText, std::uint32_t lengthBytes,
-                           std::uint32_t contentLength);
+                           std::uint32_t contentLength, std::uint32_t maxBytes);
+
+// Ok while the bytes received stay within `maxBytes` (a server may send more
+// than it announced), TooLarge from the first byte past it.
+TransferStatus CheckRunningTotal(std::uint64_t total, std::uint32_t maxBytes);
 
 // After the body: complete when at least the announced length arrived (a
 // server that sends more is no fault of the player's).

@@ -29,3 +29,8 @@ bool VersionKeysDiffer(const std::wstring& a, const std::wstring& b) {
         if (std::towlower(a[i]) != std::towlower(b[i])) return true;
     return false;
 }
+
+std::wstring VersionText(std::uint32_t ms, std::uint32_t ls) {
+    return std::to_wstring(ms >> 16) + L"." + std::to_wstring(ms & 0xFFFF) + L"." + std::to_wstring(ls >> 16) +
+           L"." + std::to_wstring(ls & 0xFFFF);
+}

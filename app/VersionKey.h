@@ -16,3 +16,7 @@ std::wstring VersionKeyFromDigest(const std::uint8_t (&digest)[16], const std::w
 
 // Keys compare ignoring case; any difference means another executable.
 bool VersionKeysDiffer(const std::wstring& a, const std::wstring& b);
+
+// "a.b.c.d" of a version resource's two 32-bit halves (major in the high
+// word of `ms`), the form the key's last digits are taken from.
+std::wstring VersionText(std::uint32_t ms, std::uint32_t ls);

@@ -4,15 +4,20 @@ set(APP_PORTABLE_SOURCES
   app/DisableDays.cpp
   app/Endpoints.cpp
   app/FlashVersion.cpp
+  app/FolderAcl.cpp
   app/HttpUrl.cpp
   app/SelfDelete.cpp
+  app/SignerRule.cpp
   app/RunMode.cpp
   app/TransferRules.cpp
   app/UpdateConfig.cpp
   app/UpdateGate.cpp
+  app/UpdateStart.cpp
   app/VersionKey.cpp
 )
 set(APP_WIN_SOURCES
+  app/Authenticode.cpp
+  app/ProtectedFolder.cpp
   app/CrashDump.cpp
   app/Environment.cpp
   app/HttpTransfer.cpp

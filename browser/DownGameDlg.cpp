@@ -2,9 +2,11 @@
 
 #include <commctrl.h>
 
+#include "app/Authenticode.h"
 #include "app/Endpoints.h"
 #include "app/Paths.h"
 #include "app/Process.h"
+#include "app/ProtectedFolder.h"
 #include "app/SelfUpdate.h"
 #include "app/TransferRules.h"
 #include "browser/Favourite.h"
@@ -18,7 +20,6 @@ namespace {
 // Sent without waiting (as SendProgress does): handled in order, before the
 // posted end.
 constexpr UINT UM_DOWNLOAD_PROGRESS = WM_APP + 1;  // wParam = percent
-constexpr UINT UM_DOWNLOAD_FINISHED = WM_APP + 2;  // posted once the thread is done
 
 HINSTANCE Instance() {
     CWinApp* app = CWinApp::Get();
@@ -76,7 +77,8 @@ BOOL CDownGameDlg::OnInitDialog() {
     // The name comes from a web page: it becomes two file names and a
     // program to start, so it must be a plain file name.
     const std::wstring temp = TempFolder();
-    const std::wstring file = temp + m_strName + L".exe";
+    // Room for the fresh folder's name ("VexoGame-" + two numbers).
+    const std::wstring file = temp + L"VexoGame-4294967295-4294967295\\" + m_strName + L".exe";
     if (!IsUsableFileName(m_strName) || temp.empty() || file.size() >= 260) {
         Say(L"name '" + m_strName + L"' cannot be a file name here: nothing is downloaded");
         m_outcome = Outcome::ConfigFailed;
@@ -84,7 +86,7 @@ BOOL CDownGameDlg::OnInitDialog() {
         return TRUE;
     }
     m_strConfigUrl = UpdateConfigUrl(m_strName);
-    wcsncpy(m_szFile, file.c_str(), 259);
+    m_uiPost.Create();
     m_hThread.Reset(::CreateThread(nullptr, 0, DownloadThread, this, 0, nullptr));
     if (!m_hThread) {
         Say(L"no thread");
@@ -103,31 +105,53 @@ void CDownGameDlg::ShowPercent(const std::wstring& text) {
 DWORD WINAPI CDownGameDlg::DownloadThread(LPVOID param) {
     auto* self = static_cast<CDownGameDlg*>(param);
     const Outcome outcome = self->Run();
-    ::PostMessageW(self->m_hWnd, UM_DOWNLOAD_FINISHED, static_cast<WPARAM>(outcome), 0);
+    self->m_uiPost.Post([self, outcome] {
+        self->m_outcome = outcome;
+        self->OnFinished();
+    });
     return 0;
 }
 
 CDownGameDlg::Outcome CDownGameDlg::Run() {
+    // Everything goes into a folder made new for this download, that only
+    // administrators can change: the page's name names nothing else, and
+    // nobody can swap the installer between its checks and its start.
+    m_strFolder = CreateFreshProtectedFolder(TempFolder(), L"VexoGame-");
+    if (m_strFolder.empty()) return Outcome::ConfigFailed;
+    const std::wstring file = m_strFolder + L"\\" + m_strName + L".exe";
+    wcsncpy(m_szFile, file.c_str(), 259);
     UpdateConfig config;
-    const std::wstring iniPath = ModuleDirPath((m_strName + L".ini").c_str());
-    if (!FetchConfigFile(m_transfer, m_strConfigUrl, iniPath, "", config)) return Outcome::ConfigFailed;
+    if (FetchConfigFile(m_transfer, m_strConfigUrl, m_strFolder + L"\\Config.htm", "", config) != ConfigFetch::Read) {
+        RemoveFolder();
+        return Outcome::ConfigFailed;
+    }
     m_strDownUrl = FromAnsi(config.updAddr);
     if (!IsPlatformDownloadUrl(m_strDownUrl)) {
         Say(L"installer address refused, not on the platform's domains: " + m_strDownUrl);
+        RemoveFolder();
         return Outcome::DownloadFailed;
     }
     const HWND dialog = m_hWnd;
     const TransferStatus status = m_transfer.Download(m_strDownUrl, m_szFile, [dialog](unsigned percent) {
         ::SendNotifyMessageW(dialog, UM_DOWNLOAD_PROGRESS, percent, 0);
     });
-    if (status == TransferStatus::Ok && !m_transfer.IsCancelled()) {
-        StartProcess(L"\"" + std::wstring(m_szFile) + L"\"");
-        return Outcome::Started;
+    // A signed launcher starts only installers of its own signer.
+    const bool trusted = status == TransferStatus::Ok && !m_transfer.IsCancelled() &&
+                         (!LauncherRequiresSigner() || IsAccepted(CheckSigner(m_szFile, L"game installer")));
+    if (trusted) {
+        fw::Handle process(StartProcessKeepHandle(L"\"" + std::wstring(m_szFile) + L"\""));
+        if (process) return Outcome::Started;
+        Say(L"the installer did not start, error " + std::to_wstring(::GetLastError()));
     }
-    // A failed or cancelled download leaves nothing behind. (A started
-    // installer keeps its file: it is running from it.)
-    ::DeleteFileW(m_szFile);
+    // A failed, refused or cancelled download leaves nothing behind. (A
+    // started installer keeps its file: it is running from it.)
+    RemoveFolder();
     return Outcome::DownloadFailed;
+}
+
+void CDownGameDlg::RemoveFolder() {
+    ::DeleteFileW(m_szFile);
+    ::RemoveDirectoryW(m_strFolder.c_str());
 }
 
 LRESULT CDownGameDlg::OnProgress(unsigned percent) {
@@ -208,9 +232,6 @@ LRESULT CDownGameDlg::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
     case UM_DOWNLOAD_PROGRESS:
         return OnProgress(static_cast<unsigned>(wParam));
-    case UM_DOWNLOAD_FINISHED:
-        m_outcome = static_cast<Outcome>(wParam);
-        return OnFinished();
     case WM_CLOSE:
         return OnClose();
     }

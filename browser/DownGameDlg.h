@@ -14,6 +14,7 @@
 
 #include "app/HttpTransfer.h"
 #include "framework/Handles.h"
+#include "framework/UiPost.h"
 #include "skin/BtnEx.h"
 #include "skin/DlgEx.h"
 #include "skin/StaticEx.h"
@@ -31,7 +32,8 @@ public:
     std::wstring m_strName;       // the game's short name, first letter capitalised
     std::wstring m_strConfigUrl;  // that game's update configuration
     std::wstring m_strDownUrl;    // the installer's address, from the configuration
-    wchar_t m_szFile[260] = {};   // temporary folder + name + ".exe"
+    wchar_t m_szFile[260] = {};   // a fresh folder in the temporary folder + "\\" + name + ".exe"
+    std::wstring m_strFolder;     // that folder, made by the download thread
     fw::Handle m_hThread;
     CImgProgress m_progress;
     CBtnEx m_btnOk;
@@ -49,6 +51,8 @@ protected:
 private:
     static DWORD WINAPI DownloadThread(LPVOID param);
     Outcome Run();
+    // Deletes the installer and its fresh folder (after a failure).
+    void RemoveFolder();
     void OnBtnOk();
     // "取消" while the thread runs: stop it; the dialog ends when it is done.
     void OnBtnCancel();
@@ -61,5 +65,6 @@ private:
     HBITMAP m_hClose = nullptr;  // the close button's strip; the button copies it
     HBITMAP m_hBtnStrip1 = nullptr;
     HBITMAP m_hBtnStrip2 = nullptr;
+    fw::UiPoster m_uiPost;       // the thread's outcome reaches the UI thread through it
     bool m_bEnding = false;      // cancelled: end as soon as the thread is done
 };

@@ -10,7 +10,7 @@ else()
 endif()
 set(VEXO_WIN_DEFINITIONS UNICODE _UNICODE NOMINMAX _WIN32_WINNT=${VEXO_WINVER} WINVER=${VEXO_WINVER} _WIN32_IE=0x0800)
 set(VEXO_WIN_LIBS comctl32 gdiplus wininet shlwapi shell32 ole32 oleaut32 uuid msimg32 winmm psapi
-    version advapi32 gdi32 user32 comdlg32)
+    version wintrust crypt32 advapi32 gdi32 user32 comdlg32)
 set(VEXO_WINE_STATE ${CMAKE_BINARY_DIR}/wine-session)
 set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_SOURCE_DIR}/tests/wine/wine-run.sh;${VEXO_WINE_STATE})
 set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -c 65001")

@@ -7,4 +7,5 @@ set(FRAMEWORK_WIN_SOURCES
   framework/HtmlDialog.cpp
   framework/FrameWnd.cpp
   framework/HtmlView.cpp
+  framework/UiPost.cpp
 )

@@ -2,6 +2,7 @@
 // the 400 ms mute/hall timer, key routing and the message switch.
 #include "mainwnd/Loriq3Dlg.h"
 
+#include "app/SelfUpdate.h"
 #include "app/Paths.h"
 #include "app/Process.h"
 #include "app/WindowHandle.h"
@@ -98,6 +99,8 @@ void CLoriq3Dlg::OnAfterFirstShow() {
     // shows) then runs beside the decoding.
     LaunchPageProcess();
     LoadSkinImages();
+    // Shown and working: an updating process waiting on this may let go.
+    ConfirmUpdatedStart();
 }
 
 void CLoriq3Dlg::SetUpWindow() {
@@ -257,6 +260,14 @@ void CLoriq3Dlg::OnWindowPosChanging(WINDOWPOS* pos) {
 // ---- timer ------------------------------------------------------------------
 
 void CLoriq3Dlg::OnTimer(UINT_PTR id) {
+    if (id == kUpdateDeadlineTimer) {
+        // The check took too long: it is stopped and its late answer ignored.
+        ::KillTimer(m_hWnd, kUpdateDeadlineTimer);
+        if (m_updateTransfer) m_updateTransfer->Cancel();
+        OnUpdateChecked(m_nUpdateCheck, UpdateAnswer::Failed);
+        ++m_nUpdateCheck;
+        return;
+    }
     if (id != kMuteTimer) return;
     WatchPageProcesses();
     if (!m_hWnd) return;
@@ -416,6 +427,9 @@ LRESULT CLoriq3Dlg::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
         return 0;
     case WM_DESTROY:
         ::KillTimer(m_hWnd, kMuteTimer);
+        ::KillTimer(m_hWnd, kUpdateDeadlineTimer);
+        if (m_updateTransfer) m_updateTransfer->Cancel();
+        m_uiPost.Destroy();
         m_trayIcon.Delete();
         break;
     }

@@ -7,10 +7,14 @@
 
 #include <windows.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "app/HttpTransfer.h"
+#include "app/SelfUpdate.h"
 #include "browser/AddAccDlg.h"
+#include "framework/UiPost.h"
 #include "mainwnd/HotKey.h"
 #include "mainwnd/PageRegistry.h"
 #include "mainwnd/ProcessWatch.h"
@@ -78,6 +82,9 @@ protected:
 private:
     static constexpr UINT_PTR kMuteTimer = 3;
     static constexpr UINT kMuteTimerMs = 400;
+    // The menu's update check gives up after this long.
+    static constexpr UINT_PTR kUpdateDeadlineTimer = 4;
+    static constexpr UINT kUpdateDeadlineMs = 15000;
     static constexpr UINT kTrayIconId = 1;
 
     // Private to this window, posted once it is initialised: start the page
@@ -115,6 +122,9 @@ private:
     void RunMenuCommand(int id);
     void ClearCache();
     void CheckForUpdateNow();
+    // The check's answer, on this thread; `check` tells a late answer (after
+    // the deadline) from the current one.
+    void OnUpdateChecked(unsigned check, UpdateAnswer answer);
     void ShowSettings();
     void OnTrayNotify(LPARAM mouseMessage);
     void OnHookHotKey(HookAction action);
@@ -128,6 +138,13 @@ private:
     void OnPaintIconic();
 
     TrayIcon m_trayIcon;
+    // Background results reach this thread through it.
+    fw::UiPoster m_uiPost;
+    // The running update check, if any: its number and its transfer (which
+    // the deadline cancels); the worker holds the transfer too.
+    unsigned m_nUpdateCheck = 0;
+    bool m_bCheckingUpdate = false;
+    std::shared_ptr<CHttpTransfer> m_updateTransfer;
     // The page process started and the skin's images decoded, once, just
     // after the window first shows.
     bool m_bFirstShowDone = false;

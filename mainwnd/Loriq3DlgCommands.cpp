@@ -4,6 +4,9 @@
 // the answer of the add-account popup.
 #include "mainwnd/Loriq3Dlg.h"
 
+#include <functional>
+#include <memory>
+
 #include "app/Loriq3App.h"
 #include "app/Paths.h"
 #include "app/Process.h"
@@ -161,13 +164,66 @@ void CLoriq3Dlg::ClearCache() {
     SkinMessageBox(nullptr, L"缓存清除完毕！", L"VexoQuon", 0);
 }
 
+namespace {
+
+// What the update worker needs; it owns its share of the transfer.
+struct UpdateCheckJob {
+    std::shared_ptr<CHttpTransfer> transfer;
+    HWND poster;                             // the window's poster; gone with the window
+    std::function<void(UpdateAnswer)> done;  // runs on the UI thread
+};
+
+DWORD WINAPI UpdateCheckThread(LPVOID param) {
+    std::unique_ptr<UpdateCheckJob> job(static_cast<UpdateCheckJob*>(param));
+    const UpdateAnswer answer = CheckPublishedUpdate(*job->transfer).answer;
+    auto done = std::move(job->done);
+    fw::UiPoster::PostTo(job->poster, [done, answer] { done(answer); });
+    return 0;
+}
+
+}  // namespace
+
 void CLoriq3Dlg::CheckForUpdateNow() {
-    if (GetApp() && GetApp()->CheckForUpdate(true)) {
+    // Off this thread, so that the window, its tabs and the keyboard hook
+    // keep answering; one check at a time.
+    if (m_bCheckingUpdate) return;
+    if (!m_uiPost.Create()) {
+        ::OutputDebugStringW(L"VexoQuon: no poster window: update check not started\n");
+        SkinMessageBox(nullptr, L"检查更新失败，请稍后再试。", L"VexoQuon", 0);
+        return;
+    }
+    const unsigned check = ++m_nUpdateCheck;
+    m_updateTransfer = std::make_shared<CHttpTransfer>();
+    auto* job = new UpdateCheckJob{m_updateTransfer, m_uiPost.Target(),
+                                   [this, check](UpdateAnswer answer) { OnUpdateChecked(check, answer); }};
+    fw::Handle worker(::CreateThread(nullptr, 0, UpdateCheckThread, job, 0, nullptr));
+    if (!worker) {
+        delete job;
+        ::OutputDebugStringW(L"VexoQuon: the update check thread did not start\n");
+        SkinMessageBox(nullptr, L"检查更新失败，请稍后再试。", L"VexoQuon", 0);
+        return;
+    }
+    m_bCheckingUpdate = true;
+    ::SetTimer(m_hWnd, kUpdateDeadlineTimer, kUpdateDeadlineMs, nullptr);
+}
+
+void CLoriq3Dlg::OnUpdateChecked(unsigned check, UpdateAnswer answer) {
+    if (!m_bCheckingUpdate || check != m_nUpdateCheck) return;  // the deadline answered already
+    m_bCheckingUpdate = false;
+    ::KillTimer(m_hWnd, kUpdateDeadlineTimer);
+    m_updateTransfer.reset();
+    switch (answer) {
+    case UpdateAnswer::Available:
         StartProcess(UpdaterCommandLine(ExePath()));
         ExitAll();
         return;
+    case UpdateAnswer::UpToDate:
+        SkinMessageBox(nullptr, L"已经是最新版本，无需进行更新。", L"VexoQuon", 0);
+        return;
+    case UpdateAnswer::Failed:
+        SkinMessageBox(nullptr, L"检查更新失败，请稍后再试。", L"VexoQuon", 0);
+        return;
     }
-    SkinMessageBox(nullptr, L"已经是最新版本，无需进行更新。", L"VexoQuon", 0);
 }
 
 void CLoriq3Dlg::ShowSettings() {

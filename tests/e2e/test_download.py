@@ -3,7 +3,9 @@ end: the installed launcher's hall process over its real main window, the
 stand-in publishing another game's configuration and installer (a copy of
 the probe, which records that it was started)."""
 import getpass
+import glob
 import os
+import re
 import shutil
 import time
 
@@ -42,28 +44,35 @@ def hall(wine, main, platform):
 
 
 class Installer:
-    """Where the installer lands, and the record it leaves when it runs."""
+    """Where the installer lands (a folder made new for each download in the
+    user's temporary folder), and the record it leaves when it runs."""
 
     def __init__(self, wine, platform):
         self.wine, self.platform = wine, platform
         self.folder = wine.c("users", getpass.getuser(), "Temp")
         os.makedirs(self.folder, exist_ok=True)
-        self.exe = os.path.join(self.folder, "Abc.exe")
-        self.record = self.exe + ".started"
+        for f in self.folders():
+            shutil.rmtree(f, ignore_errors=True)
         self.ini = os.path.join(wine.data_folder, "Abc.ini")
-        for f in (self.exe, self.record, self.ini):
-            if os.path.exists(f):
-                os.remove(f)
+        if os.path.exists(self.ini):
+            os.remove(self.ini)
         with open(wine.probe_exe, "rb") as f:
             self.bytes = f.read()
 
-    def publish(self, upd_addr=None):
-        self.platform.publish("Abc", "k", self.bytes, upd_addr=upd_addr)
+    def folders(self):
+        return glob.glob(os.path.join(self.folder, "VexoGame-*"))
+
+    def files(self, name):
+        return glob.glob(os.path.join(self.folder, "VexoGame-*", name))
+
+    def publish(self, upd_addr=None, data=None):
+        self.platform.publish("Abc", "k", data or self.bytes, upd_addr=upd_addr)
 
     def started(self):
-        if not os.path.exists(self.record):
+        records = self.files("Abc.exe.started")
+        if not records:
             return None
-        with open(self.record, encoding="utf-8-sig") as f:
+        with open(records[0], encoding="utf-8-sig") as f:
             return f.read().splitlines()
 
 
@@ -110,15 +119,16 @@ def ends(wine, hall, main, dialog, timeout=10):
 def test_a_hall_download_fetches_the_configuration_and_starts_the_installer(wine, platform, main, hall):
     installer = Installer(wine, platform)
     installer.publish()
-    # Slow enough (some 5 s) to see Abc.ini beside the executable, even when the
-    # dialog is slow to show.
+    # Slow enough (some 5 s) to see the configuration arrive in the fresh
+    # folder (nothing beside the executable), even when the dialog is slow to show.
     platform.set_rule(CONFIG, trickle=8, pause=0.6)
     platform.set_rule(FILE, trickle=32 * 1024, pause=0.05)
     dialog = start_download(wine, hall, main)
     assert title(wine, dialog) == "游戏下载中..."
     ids = children(wine, dialog)
     assert not ids[1]["enabled"] and ids[2]["enabled"]
-    wait_until(lambda: os.path.exists(installer.ini), 20, interval=0.05, what="Abc.ini beside the executable")
+    wait_until(lambda: installer.files("Config.htm"), 20, interval=0.05, what="the configuration in its folder")
+    assert not os.path.exists(installer.ini)
     # Escape does not close it.
     wine.probe("post", dialog["hwnd"], WM_KEYDOWN, VK_ESCAPE, 0x00010001)
     labels = set()
@@ -130,7 +140,7 @@ def test_a_hall_download_fetches_the_configuration_and_starts_the_installer(wine
         return len([p for p in labels if 0 < p < 100]) >= 3
 
     wait_until(advancing, 30, interval=0.05, what="the percentage to advance")
-    assert not os.path.exists(installer.ini), "read and deleted"
+    assert not installer.files("Config.htm"), "read and deleted"
     assert 0 < bar_position(wine, ids[1025]) <= 100
     wine.screenshot("game-download.png")
     wait_title(wine, dialog, "下载完成")
@@ -138,7 +148,7 @@ def test_a_hall_download_fetches_the_configuration_and_starts_the_installer(wine
     assert ids[1]["enabled"] and not ids[2]["enabled"]
     assert wine.probe("text", ids[1024]["hwnd"]) == '"已加载  100%"'
     wait_until(installer.started, 20, what="the installer to run")
-    assert installer.started()[0] == f'cmdline "{TEMP}\\Abc.exe"'
+    assert re.fullmatch(r'cmdline "%s\\VexoGame-\d+-\d+\\Abc.exe"' % re.escape(TEMP), installer.started()[0])
     assert [r["path"] for r in platform.requests(CONFIG) + platform.requests("/files/")] == [CONFIG, FILE]
     headers = {k.lower(): v for k, v in platform.requests(FILE)[0]["headers"]}
     assert headers["user-agent"] == "QZR"
@@ -148,6 +158,10 @@ def test_a_hall_download_fetches_the_configuration_and_starts_the_installer(wine
 
 FAULTS = [
     # (rule path, rule, published address, fails at the configuration)
+    (CONFIG, {"status": 302, "headers": [["Location", "http://127.0.0.1:{port}/update/ConfigQuon.htm"]]}, None,
+     True),  # a redirect is not followed
+    (FILE, {"status": 302, "headers": [["Location", "http://127.0.0.1:{port}/files/Quon.exe"]]}, None, False),
+    (None, {}, "installer that cannot start", False),
     (CONFIG, {"status": 404}, None, True),
     (CONFIG, {"content_length": "missing"}, None, True),
     (FILE, {"status": 404}, None, False),
@@ -164,8 +178,15 @@ def test_each_failure_says_so_and_leaves_nothing(wine, platform, main, hall):
     for path, rule, upd_addr, at_config in FAULTS:
         platform.reset(published=True)
         installer = Installer(wine, platform)
-        installer.publish(upd_addr.format(port=platform.port) if upd_addr else None)
+        if upd_addr == "installer that cannot start":
+            installer.publish(data=b"not a program at all " * 1000)
+            upd_addr = None
+        else:
+            installer.publish(upd_addr.format(port=platform.port) if upd_addr else None)
         if path:
+            rule = dict(rule)
+            if "headers" in rule:
+                rule["headers"] = [[k, v.format(port=platform.port)] for k, v in rule["headers"]]
             platform.set_rule(path, **rule)
         dialog = start_download(wine, hall, main)
         wait_title(wine, dialog, "下载失败")
@@ -180,9 +201,27 @@ def test_each_failure_says_so_and_leaves_nothing(wine, platform, main, hall):
             assert not platform.requests(FILE), "an address off the platform is never requested"
         wine.probe("command", dialog["hwnd"], CLOSE_BUTTON)
         ends(wine, hall, main, dialog)
-        assert not os.path.exists(installer.exe), case
+        assert not installer.folders(), case
         assert not os.path.exists(installer.ini), case
         assert installer.started() is None, case
+        if "status" in rule and rule["status"] == 302:
+            assert not platform.requests("/update/ConfigQuon.htm") and not platform.requests("/files/Quon.exe"), case
+    # A game called "Statistic" whose configuration is not published (404):
+    # the launcher's own Statistic.ini is not touched.
+    stats = os.path.join(wine.data_folder, "Statistic.ini")
+    os.makedirs(wine.data_folder, exist_ok=True)
+    if not os.path.exists(stats):
+        with open(stats, "w") as f:
+            f.write("[Quon]\nGame=7\n")
+    with open(stats, "rb") as f:
+        before = f.read()
+    dialog = start_download(wine, hall, main, name="statistic")
+    wait_title(wine, dialog, "下载失败")
+    assert platform.requests("/update/ConfigStatistic.htm")
+    wine.probe("command", dialog["hwnd"], CLOSE_BUTTON)
+    ends(wine, hall, main, dialog)
+    with open(stats, "rb") as f:
+        assert f.read() == before
 
 
 def test_cancel_mid_transfer_again_and_again(wine, platform, main, hall):
@@ -198,7 +237,7 @@ def test_cancel_mid_transfer_again_and_again(wine, platform, main, hall):
         wine.probe("command", dialog["hwnd"], 2 if round_ % 2 else CLOSE_BUTTON)  # "取消" or the close button
         ends(wine, hall, main, dialog)
         assert time.monotonic() - asked < 5
-        assert not os.path.exists(installer.exe), "the partial installer is deleted"
+        assert not installer.folders(), "the partial installer is deleted, and its folder"
         assert installer.started() is None
     assert not [w for w in wine.windows() if w["title"].endswith("Abc.exe")]
 
@@ -262,3 +301,37 @@ def test_a_favourite_is_the_seven_lines_or_nothing(wine, platform, main, hall):
         os.remove(folder)
         shutil.move(folder + ".saved", folder)
     assert hall["proc"].poll() is None
+
+
+def test_a_signed_launcher_starts_only_installers_of_its_own_signer(wine, platform, tmp_path):
+    from signing import Signers
+    signers = Signers(str(tmp_path / "certs"))
+    exe = wine.installed_exe()
+    with open(exe, "rb") as f:
+        launcher = f.read()
+    with open(exe, "wb") as f:
+        f.write(signers.sign(launcher, "a", "VexoQuon"))
+    proc = wine.start(["/QuonD"], exe=exe)
+    win = wait_until(lambda: main_windows(wine), 30, what="the main window")[0]
+    main = MainWindow(wine, proc, win["hwnd"])
+    hall_proc = wine.start(["/gmhall", f"/{main.hwnd}"], exe=exe)
+    hall = wait_until(lambda: game_frames(wine, main.hwnd), 20, what="the hall frame")[0]
+    assert wine.probe("complete", hall["hwnd"], platform.url + "/webgame.htm", "Vexo 游戏大厅") == "1"
+    hall["proc"] = hall_proc
+    installer = Installer(wine, platform)
+    for signer, title_text in (("b", "下载失败"), (None, "下载失败"), ("a", "下载完成")):
+        platform.reset(published=True)
+        installer = Installer(wine, platform)
+        data = signers.sign(installer.bytes, signer, "Abc") if signer else installer.bytes
+        installer.publish(data=data)
+        dialog = start_download(wine, hall, main)
+        wait_title(wine, dialog, title_text)
+        wait_until(lambda: children(wine, dialog)[1]["enabled"], 10, what="确定 enabled")
+        if title_text == "下载完成":
+            wait_until(installer.started, 20, what="the installer of our own signer to run")
+        else:
+            time.sleep(1)
+            assert installer.started() is None, signer
+            assert not installer.folders(), signer
+        wine.probe("command", dialog["hwnd"], 1)
+        ends(wine, hall, main, dialog)

@@ -2,6 +2,7 @@
 menus and every command, the hall button, the settings dialog with two main
 windows, and the add-account popup."""
 import hashlib
+import os
 import subprocess
 import time
 
@@ -118,6 +119,20 @@ class ExpectedMenu:
         left, top, right, bottom = found[0]["rect"]
         dx, dy = menu_rect[0] - self.layout["rect"][0], menu_rect[1] - self.layout["rect"][1]
         return (left + right) // 2 + dx, (top + bottom) // 2 + dy
+
+
+def box_pixels(wine, timeout=30):
+    """The pixels of the open skinned message box, which draws its text
+    itself: two boxes with the same text look the same, with another text not."""
+    box = wait_until(lambda: message_boxes(wine), timeout, what="a message box")[0]
+    time.sleep(0.5)  # painted
+    left, top, right, bottom = box["rect"]
+    path = os.path.join(wine.artifacts, "box.rgb")
+    subprocess.run(["import", "-display", wine.display, "-window", "root", "-crop",
+                    f"{right - left}x{bottom - top}+{left}+{top}", "rgb:" + path],
+                   env=wine.env, stdin=subprocess.DEVNULL, capture_output=True, timeout=60, check=True)
+    with open(path, "rb") as f:
+        return f.read()
 
 
 def open_system_menu(wine, main):
@@ -251,6 +266,7 @@ def test_every_menu_item_runs_its_command(wine, platform, cleanup):
         dismiss_menu(wine, pid)
 
     # Hide/restore from the menu; the tray icon brings the window back.
+    time.sleep(DOUBLE_CLICK_TIME)  # the last click on the button was the menu's opening
     choose(wine, open_system_menu(wine, main), expected, "隐藏/恢复(Ctrl  +  Q)")
     wait_until(lambda: not main.info()["visible"], 10, what="hidden by the menu")
     click(wine, *tray_icon_point(wine))
@@ -307,6 +323,55 @@ def test_every_menu_item_runs_its_command(wine, platform, cleanup):
 
 
 # ---- the settings dialog -------------------------------------------------------
+
+
+def test_the_update_check_runs_beside_the_window(wine, platform, cleanup):
+    wine.write_ini({})  # default keys: the sound key is Ctrl+Q
+    main = start_main(wine)
+    cleanup.append(main.proc)
+    first = log_in(wine, main, "1服-甲-a")
+    expected = ExpectedMenu(wine, system_menu_items("F10"))
+    with open(wine.exe, "rb") as f:
+        own = f.read()
+    platform.publish("Quon", hashlib.md5(own).hexdigest()[:28] + "3011", b"not this")
+    choose(wine, open_system_menu(wine, main), expected, "更新")
+    up_to_date = box_pixels(wine)  # "已经是最新版本，无需进行更新。"
+    answer_box(wine, BTN_YES)
+
+    # The check runs beside the window: against a configuration that takes
+    # 10 s, the window answers at once, the sound key still reaches the
+    # pages, a second "更新" asks nothing more; then the answer.
+    platform.reset(published=True)
+    platform.publish("Quon", hashlib.md5(own).hexdigest()[:28] + "3011", b"not this")
+    platform.set_rule("/update/ConfigQuon.htm", delay=10, once=True)
+    choose(wine, open_system_menu(wine, main), expected, "更新")
+    asked = time.monotonic()
+    wait_until(lambda: platform.requests("/update/ConfigQuon.htm"), 5, what="the configuration asked")
+    choose(wine, open_system_menu(wine, main), expected, "更新")
+    main.click(600, 400)
+    wine.xdotool("key", "ctrl+q")
+    wait_until(lambda: ["set_mute", "1", "0"] in first.events(), 5, what="the sound key during the check")
+    answers = [wine.probe("answers", main.hwnd, 1000) for _ in range(5)]
+    assert all(a != "timeout" and int(a) < 1000 for a in answers), answers
+    assert not message_boxes(wine) and time.monotonic() - asked < 9.5
+    assert box_pixels(wine) == up_to_date, "已经是最新版本，无需进行更新。"
+    assert time.monotonic() - asked >= 9.5
+    answer_box(wine, BTN_YES)
+    assert len(platform.requests("/update/ConfigQuon.htm")) == 1, "the second click asked nothing"
+    main.click(1280 - 141 + 13, 13)  # the sound button turns it back on
+    wait_until(lambda: first.events()[-1] == ["set_mute", "0", "0"], 10, what="sound on again")
+    # No platform at all: the failure says so.
+    platform.stop()
+    try:
+        choose(wine, open_system_menu(wine, main), expected, "更新")
+        failed = box_pixels(wine)
+        wine.screenshot("update-check-failed.png")
+        assert failed != up_to_date and len(failed) == len(up_to_date), "检查更新失败，请稍后再试。"
+        answer_box(wine, BTN_YES)
+    finally:
+        platform.start()
+    assert main.proc.poll() is None
+
 
 def edit_text(wine, edit):
     import json

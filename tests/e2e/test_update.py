@@ -1,7 +1,9 @@
 """Self-update end to end: the installed launcher under Wine checks the
 configuration the stand-in publishes, downloads under its progress dialog,
-swaps itself and restarts the new file; every failure keeps the old
-executable running; the daily gate makes no request at all."""
+checks the new file's own key, swaps itself, starts the new file and waits
+for its main window; every failure keeps the old executable running; a new
+file that does not come up is rolled back; the daily gate makes no request
+at all."""
 import datetime
 import hashlib
 import os
@@ -11,7 +13,8 @@ import time
 
 import pytest
 
-from mainwnd import close_unpaged_main_window, main_windows
+from standin import PlatformServer
+from mainwnd import close_started_main_window, close_unpaged_main_window, main_windows
 from wine import wait_until
 
 PROGRAM_KEY = r"Software\Vexo\GameLogin\Quon"
@@ -50,11 +53,13 @@ class Launcher:
         self.folder = os.path.dirname(self.exe)
         with open(self.exe, "rb") as f:
             self.bytes = f.read()
-        with open(wine.probe_exe, "rb") as f:
-            self.new_bytes = f.read()  # the "new version": a program that records that it ran
+        # The "new version": the same program with other bytes (a tail), so
+        # with the same version resource and another key.
+        self.new_bytes = self.bytes + b"\0" * 4096 + b"the next version"
         for name in ("OldQuon.exe", "NewQuon.exe", "VexoQuon.exe.started", "ConfigQuon.htm"):
             self.remove(name)
         wine.reg_delete("HKLM\\" + PROGRAM_KEY, "/v", "UpdTime")
+        wine.reg_delete("HKLM\\" + PROGRAM_KEY, "/v", "RefusedKey")
         wine.reg_delete("HKLM\\" + PROGRAM_KEY, "/v", "DisableDays")
         wine.reg_delete("HKLM\\" + SESSION_KEY, "/v", "PendingFileRenameOperations")
 
@@ -86,12 +91,14 @@ class Launcher:
         # Pairs of source and destination; a deletion has an empty destination.
         return [names[i].rsplit("\\", 1)[-1] for i in range(0, len(names) - 1, 2) if names[i] and not names[i + 1]]
 
-    def restarted(self):
-        record = self.path("VexoQuon.exe.started")
-        if not os.path.exists(record):
-            return None
-        with open(record, encoding="utf-8-sig") as f:
-            return f.read().splitlines()
+    def refused_key(self):
+        raw = self.wine.reg("HKLM", PROGRAM_KEY, "RefusedKey")
+        return raw.decode("utf-16-le").rstrip("\0") if raw else None
+
+    def came_up(self, proc, timeout=90):
+        """The updater ends once the main window it started is up; that window is closed again."""
+        assert proc.wait(timeout=timeout) == 0
+        close_started_main_window(self.wine)
 
 
 def progress_dialogs(wine):
@@ -113,7 +120,6 @@ def runs_old_version(launcher, proc):
     assert close_unpaged_main_window(launcher.wine, proc) == 0
     assert launcher.current_bytes() == launcher.bytes
     assert launcher.upd_time() is None
-    assert launcher.restarted() is None
 
 
 def test_a_published_key_equal_to_ours_is_no_update_and_another_one_is(wine, platform):
@@ -143,9 +149,7 @@ def test_a_published_key_equal_to_ours_is_no_update_and_another_one_is(wine, pla
 
     wait_until(advanced, 30, interval=0.05, what="the bar to advance")
     wine.screenshot("update-progress.png")
-    assert proc.wait(timeout=60) == 0
-    wait_until(launcher.restarted, 30, what="the new file to start")
-    assert launcher.restarted()[0] == 'cmdline "C:\\ProgramData\\Vexo\\GameLogin\\VexoQuon.exe"'
+    launcher.came_up(proc)
     assert launcher.current_bytes() == launcher.new_bytes
     with open(launcher.path("OldQuon.exe"), "rb") as f:
         assert f.read() == launcher.bytes
@@ -269,7 +273,106 @@ def test_the_daily_gate_makes_no_request_at_all(wine, platform):
     assert launcher.current_bytes() == launcher.bytes
     # "/update" checks on a disabled day all the same (and updates).
     proc = launcher.start("/update")
-    assert proc.wait(timeout=60) == 0
+    launcher.came_up(proc)
     assert len(platform.requests(CONFIG)) == 1
-    wait_until(launcher.restarted, 30, what="the new file to start")
     assert launcher.current_bytes() == launcher.new_bytes
+
+
+def exits_at_once(data, code=0xC0000005):
+    """The same program whose entry point returns `code` at once: a new
+    version that crashes before any window (mov eax, code; ret)."""
+    data = bytearray(data)
+    pe = struct.unpack_from("<I", data, 0x3C)[0]
+    sections = struct.unpack_from("<H", data, pe + 6)[0]
+    optional_size = struct.unpack_from("<H", data, pe + 20)[0]
+    entry = struct.unpack_from("<I", data, pe + 24 + 16)[0]
+    table = pe + 24 + optional_size
+    for i in range(sections):
+        vsize, vaddr, rsize, raw = struct.unpack_from("<IIII", data, table + 40 * i + 8)
+        if vaddr <= entry < vaddr + max(vsize, rsize):
+            at = raw + entry - vaddr
+            data[at:at + 6] = b"\xB8" + struct.pack("<I", code) + b"\xC3"
+            return bytes(data)
+    raise AssertionError("no section holds the entry point")
+
+
+def test_what_is_refused_and_what_is_rolled_back(wine, platform):
+    launcher = Launcher(wine, platform)
+    # A served file whose own key is not the published one: refused after
+    # the download, deleted, the old executable runs on.
+    platform.publish("Quon", version_key(launcher.new_bytes + b"x"), launcher.new_bytes)
+    runs_old_version(launcher, launcher.start("/update"))
+    assert len(platform.requests(FILE)) == 1
+    assert not os.path.exists(launcher.path("NewQuon.exe"))
+
+    # A 302 from the platform's host to another host: refused, and that host
+    # hears nothing.
+    other = PlatformServer(port=0, host="127.0.0.2").start()
+    try:
+        platform.reset()
+        launcher.publish_new()
+        platform.set_rule(FILE, status=302, headers=[["Location", other.url + FILE]], body="moved")
+        runs_old_version(launcher, launcher.start("/update"))
+        assert len(platform.requests(FILE)) == 1
+        assert not other.requests(), "no request follows a redirect"
+    finally:
+        other.stop()
+
+    # A new executable that ends at once with a crash code: the old one is
+    # back and opens its window, the refused key is recorded, and the next
+    # start does not fetch that key again.
+    platform.reset()
+    platform.clear_rule(FILE)
+    crashing = exits_at_once(launcher.new_bytes)
+    platform.publish("Quon", version_key(crashing), crashing)
+    proc = launcher.start()
+    assert proc.wait(timeout=90) == 0
+    close_started_main_window(wine)  # the old executable's window, started by the rollback
+    assert launcher.current_bytes() == launcher.bytes
+    assert launcher.refused_key() == version_key(crashing)
+    assert launcher.upd_time() is None
+    assert len(platform.requests(FILE)) == 1
+    platform.reset()
+    runs_old_version(launcher, launcher.start())
+    assert platform.requests(CONFIG) and not platform.requests(FILE), "a refused key is not fetched again"
+
+
+def test_a_signed_launcher_takes_only_its_own_signers_update(wine, platform, tmp_path):
+    from signing import Signers, release
+    signers = Signers(str(tmp_path / "certs"))
+    launcher = Launcher(wine, platform)
+    unsigned = launcher.bytes
+    signed = signers.sign(unsigned, "a", "VexoQuon")
+
+    def install_signed():
+        with open(launcher.exe, "wb") as f:
+            f.write(signed)
+        launcher.bytes = signed
+        launcher.remove("OldQuon.exe")
+        wine.reg_delete("HKLM\\" + PROGRAM_KEY, "/v", "UpdTime")
+
+    # Refused: signed by the other signer of the same name; signed by ours
+    # but one byte changed afterwards; not signed at all. Each is published
+    # with its own right key, so only the signature refuses it.
+    same_name = signers.sign(unsigned, "b", "VexoQuon next")
+    flipped = bytearray(signers.sign(unsigned, "a", "VexoQuon next"))
+    flipped[len(flipped) // 2] ^= 0x01
+    for case, data in (("other signer", same_name), ("flipped byte", bytes(flipped)),
+                       ("unsigned", launcher.new_bytes)):
+        install_signed()
+        platform.reset()
+        platform.publish("Quon", version_key(data), data)
+        runs_old_version(launcher, launcher.start("/update"))
+        assert len(platform.requests(FILE)) == 1, case
+        assert not os.path.exists(launcher.path("NewQuon.exe")), case
+
+    # Accepted: the same signer; swapped, started, and "UpdTime" written once
+    # its window is up.
+    install_signed()
+    platform.reset()
+    good, key = release(unsigned + b"next", str(tmp_path / "release"), platform.url + FILE, signers)
+    assert key == version_key(good)
+    platform.publish("Quon", key, good)
+    launcher.came_up(launcher.start("/update"))
+    assert launcher.current_bytes() == good
+    assert launcher.upd_time()[:8] == utc_systemtime(utc_today())[:8]

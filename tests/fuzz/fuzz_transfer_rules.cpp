@@ -104,9 +104,15 @@ void Answer(FuzzReader& in) {
     const bool accepted = status.size() == 3 && status[0] == L'2' && status[1] >= L'0' && status[1] <= L'9' &&
                           status[2] >= L'0' && status[2] <= L'9';
     FUZZ_CHECK(IsAcceptedStatus(status) == accepted);
-    const TransferStatus verdict = CheckAnswer(statusRead, status, lengthBytes, length);
-    FUZZ_CHECK((verdict == TransferStatus::Ok) == (statusRead && accepted && lengthBytes == 4 && length > 0));
-    FUZZ_CHECK((verdict == TransferStatus::BadStatus) == !(statusRead && accepted));
+    const std::uint32_t limit = flags & 2 ? kMaxConfigBytes : kMaxExecutableBytes;
+    const TransferStatus verdict = CheckAnswer(statusRead, status, lengthBytes, length, limit);
+    FUZZ_CHECK((verdict == TransferStatus::Ok) ==
+               (statusRead && accepted && lengthBytes == 4 && length > 0 && length <= limit));
+    const bool threeDigits = status.size() == 3 && status[0] >= L'0' && status[0] <= L'9' && status[1] >= L'0' &&
+                             status[1] <= L'9' && status[2] >= L'0' && status[2] <= L'9';
+    FUZZ_CHECK((verdict == TransferStatus::Redirected) == (statusRead && threeDigits && status[0] == L'3'));
+    FUZZ_CHECK((verdict == TransferStatus::NotFound) == (statusRead && status == L"404"));
+    FUZZ_CHECK(CheckRunningTotal(total, limit) == (total > limit ? TransferStatus::TooLarge : TransferStatus::Ok));
 
     const TransferStatus body = CheckBody(total, length);
     FUZZ_CHECK(body == (length == 0 ? TransferStatus::EmptyBody

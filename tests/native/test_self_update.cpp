@@ -68,9 +68,17 @@ TEST(TransferRules, OnlyA2xxAnswerWithALengthIsRead) {
     } cases[] = {
         {true, L"200", 4, 1000, TransferStatus::Ok},
         {true, L"206", 4, 1, TransferStatus::Ok},
-        {true, L"404", 4, 9, TransferStatus::BadStatus},
+        {true, L"404", 4, 9, TransferStatus::NotFound},
         {true, L"500", 4, 9, TransferStatus::BadStatus},
-        {true, L"302", 4, 9, TransferStatus::BadStatus},
+        {true, L"302", 4, 9, TransferStatus::Redirected},
+        {true, L"301", 0, 0, TransferStatus::Redirected},
+        {true, L"307", 4, 9, TransferStatus::Redirected},
+        {true, L"3x2", 4, 9, TransferStatus::BadStatus},
+        {true, L"30", 4, 9, TransferStatus::BadStatus},
+        {false, L"302", 4, 9, TransferStatus::BadStatus},
+        {true, L"200", 4, 1000, TransferStatus::Ok},  // at the limit below
+        {true, L"200", 4, 1001, TransferStatus::TooLarge},
+        {true, L"200", 4, 0xFFFFFFFFu, TransferStatus::TooLarge},
         {true, L"20", 4, 9, TransferStatus::BadStatus},
         {true, L"2000", 4, 9, TransferStatus::BadStatus},
         {true, L"2x0", 4, 9, TransferStatus::BadStatus},
@@ -80,7 +88,26 @@ TEST(TransferRules, OnlyA2xxAnswerWithALengthIsRead) {
         {true, L"200", 4, 0, TransferStatus::EmptyBody},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(CheckAnswer(c.statusRead, c.status, c.lengthBytes, c.length), c.expected) << c.status;
+        EXPECT_EQ(CheckAnswer(c.statusRead, c.status, c.lengthBytes, c.length, 1000), c.expected) << c.status;
+}
+
+TEST(TransferRules, TheLimitsAreNamedAndTheRunningTotalIsHeldToThem) {
+    EXPECT_EQ(kMaxConfigBytes, 64u * 1024);
+    EXPECT_EQ(kMaxExecutableBytes, 64u * 1024 * 1024);
+    struct Case {
+        std::uint64_t total;
+        std::uint32_t max;
+        TransferStatus expected;
+    } cases[] = {
+        {0, kMaxConfigBytes, TransferStatus::Ok},
+        {kMaxConfigBytes, kMaxConfigBytes, TransferStatus::Ok},
+        {kMaxConfigBytes + 1ull, kMaxConfigBytes, TransferStatus::TooLarge},
+        {kMaxExecutableBytes + 1ull, kMaxExecutableBytes, TransferStatus::TooLarge},
+        {1ull << 40, kMaxExecutableBytes, TransferStatus::TooLarge},
+    };
+    for (const Case& c : cases) EXPECT_EQ(CheckRunningTotal(c.total, c.max), c.expected) << c.total;
+    EXPECT_EQ(CheckAnswer(true, L"200", 4, kMaxConfigBytes + 1, kMaxConfigBytes), TransferStatus::TooLarge);
+    EXPECT_EQ(CheckAnswer(true, L"200", 4, kMaxConfigBytes, kMaxConfigBytes), TransferStatus::Ok);
 }
 
 TEST(TransferRules, ABodyIsCompleteAtItsLengthOrBeyond) {

@@ -561,6 +561,14 @@ int wmain(int argc, wchar_t** argv) {
     std::wstring cmd = argv[1];
     if (cmd == L"list") return List(argc, argv, false);
     if (cmd == L"find") return List(argc, argv, true);
+    if (cmd == L"answers" && argc >= 4) {
+        // How long a window takes to answer WM_NULL, in ms; "timeout" past the limit.
+        const DWORD started = ::GetTickCount();
+        DWORD_PTR result = 0;
+        LRESULT ok = ::SendMessageTimeoutW(HwndArg(argv[2]), WM_NULL, 0, 0, SMTO_NORMAL, (UINT)Num(argv[3]), &result);
+        Out(ok ? std::to_wstring(::GetTickCount() - started) : L"timeout");
+        return 0;
+    }
     if ((cmd == L"send" || cmd == L"post") && argc >= 6) {
         HWND h = HwndArg(argv[2]);
         UINT msg = (UINT)Num(argv[3]);

@@ -146,7 +146,12 @@ TEST(HttpTransfer, AcceptsOnlyComplete2xxAnswersWithALength) {
         bool fileMade;
         TransferStatus alsoFine = TransferStatus::Ok;
     } cases[] = {
-        {"\"status\": 404", TransferStatus::BadStatus, false},
+        {"\"status\": 404", TransferStatus::NotFound, false},
+        // Redirects are not followed (the port named has nobody listening:
+        // following it would end in NoAnswer).
+        {"\"status\": 302, \"headers\": [[\"Location\", \"http://127.0.0.1:9/files/Unit.exe\"]]",
+         TransferStatus::Redirected, false},
+        {"\"status\": 301, \"headers\": [[\"Location\", \"/files/Other.exe\"]]", TransferStatus::Redirected, false},
         {"\"status\": 500", TransferStatus::BadStatus, false},
         {"\"content_length\": \"missing\"", TransferStatus::NoLength, false},
         {"\"chunked\": true", TransferStatus::NoLength, false},
@@ -173,6 +178,29 @@ TEST(HttpTransfer, AcceptsOnlyComplete2xxAnswersWithALength) {
     EXPECT_EQ(t.Download(L"ftp://127.0.0.1/x", TempFile(L"refused.bin")), TransferStatus::BadAddress);
     Publish();
     EXPECT_EQ(t.Download(Url(L"/files/Unit.exe"), L"Z:\\no\\such\\folder\\x.bin"), TransferStatus::FileError);
+    // Limits: by the announced length, and by the running total when the
+    // length says less than what comes.
+    const std::wstring limited = TempFile(L"limited.bin");
+    EXPECT_EQ(t.Download(Url(L"/files/Unit.exe"), limited, {}, 1000), TransferStatus::TooLarge);
+    EXPECT_FALSE(Exists(limited));
+    Publish("\"content_length\": 500");  // and then the whole file
+    EXPECT_EQ(t.Download(Url(L"/files/Unit.exe"), limited, {}, 1000), TransferStatus::TooLarge);
+    EXPECT_LE(t.Total(), 1000u);
+    ::DeleteFileW(limited.c_str());
+    Publish("\"content_length\": \"missing\"");
+    EXPECT_EQ(t.Download(Url(L"/files/Unit.exe"), limited, {}, 1000), TransferStatus::NoLength);
+    // A file someone left under the name is removed and made new, never
+    // written through; one that cannot be removed stops the transfer.
+    Publish();
+    {
+        fw::Handle other(::CreateFileW(limited.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                       CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+        ASSERT_TRUE(other);
+        EXPECT_EQ(t.Download(Url(L"/files/Unit.exe"), limited), TransferStatus::FileError);
+    }
+    ASSERT_TRUE(::SetFileAttributesW(limited.c_str(), FILE_ATTRIBUTE_NORMAL));
+    EXPECT_EQ(t.Download(Url(L"/files/Unit.exe"), limited), TransferStatus::Ok);
+    ::DeleteFileW(limited.c_str());
 }
 
 TEST(HttpTransfer, ACancelFromAnotherThreadStopsItAgainAndAgain) {
@@ -233,14 +261,19 @@ TEST(HttpTransfer, AConfigurationIsReadAndItsFileDeleted) {
     const std::wstring file = TempFile(L"Abc.ini");
     CHttpTransfer t;
     UpdateConfig config;
-    ASSERT_TRUE(FetchConfigFile(t, Url(L"/update/ConfigAbc.htm"), file, "Abc", config));
+    ASSERT_EQ(FetchConfigFile(t, Url(L"/update/ConfigAbc.htm"), file, "Abc", config), ConfigFetch::Read);
     EXPECT_EQ(config.verKey, "abc-key");
     EXPECT_EQ(config.updAddr, "http://dl.vexo.test/a.exe");
     EXPECT_FALSE(Exists(file));
     // Unknown game (404) and a short answer: no configuration, no file left.
-    EXPECT_FALSE(FetchConfigFile(t, Url(L"/update/ConfigNone.htm"), file, "None", config));
+    EXPECT_EQ(FetchConfigFile(t, Url(L"/update/ConfigNone.htm"), file, "None", config), ConfigFetch::NotPublished);
     ASSERT_TRUE(Control(L"rule", "{\"path\": \"/update/ConfigAbc.htm\", \"content_length\": 900}"));
-    EXPECT_FALSE(FetchConfigFile(t, Url(L"/update/ConfigAbc.htm"), file, "Abc", config));
+    EXPECT_EQ(FetchConfigFile(t, Url(L"/update/ConfigAbc.htm"), file, "Abc", config), ConfigFetch::Failed);
+    EXPECT_FALSE(Exists(file));
+    // A configuration above its limit is refused by its length.
+    ASSERT_TRUE(Control(L"rule", "{\"path\": \"/update/ConfigAbc.htm\", \"body\": \"[VerKey]\\r\\n;" +
+                                     std::string(70 * 1024, 'x') + "\\r\\nAbc=k\\r\\n\"}"));
+    EXPECT_EQ(FetchConfigFile(t, Url(L"/update/ConfigAbc.htm"), file, "Abc", config), ConfigFetch::Failed);
     EXPECT_FALSE(Exists(file));
 }
 

@@ -18,6 +18,7 @@
 #include "app/PrgsDlg.h"
 #include "app/SelfUpdate.h"
 #include "app/VersionKey.h"
+#include "app/Authenticode.h"
 #include "framework/Threads.h"
 #include "framework/WinApp.h"
 
@@ -115,7 +116,7 @@ void Print(const char* name, double seconds, bool last = false) {
 
 int wmain(int argc, wchar_t** argv) {
     if (argc < 4) {
-        std::fprintf(stderr, "usage: bench.exe URL FILE_TO_HASH OUT_DIR [ROUNDS]\n");
+        std::fprintf(stderr, "usage: bench.exe URL FILE_TO_HASH OUT_DIR [ROUNDS [SIGNED_EXE]]\n");
         return 2;
     }
     const std::wstring url = argv[1], hashFile = argv[2], outDir = argv[3];
@@ -194,6 +195,21 @@ int wmain(int argc, wchar_t** argv) {
     }
     FileMd5(hashFile, digest);
     if (std::memcmp(digest, capiDigest, 16) != 0) ok = false;
+    // What a downloaded update costs before the swap: its own key (digest and
+    // version resource) and its signature (trust check and signer key).
+    std::vector<double> verifying;
+    std::wstring signedKey;
+    bool signedOk = false;
+    if (argc > 5) {
+        for (int r = 0; r < rounds; ++r) {
+            const double t0 = Now();
+            signedOk = ComputeOwnVersionKey(argv[5], signedKey);
+            const SignerFacts facts = ReadSignerFacts(argv[5]);
+            signedOk = signedOk && facts.present && facts.verified && !facts.publicKey.empty();
+            verifying.push_back(Now() - t0);
+        }
+        ok = ok && signedOk;
+    }
 
     std::printf("{\n  \"bytes\": %lld,\n  \"ok\": %s,\n  \"progress_sends\": %d,\n", bytes, ok ? "true" : "false",
                 sends);
@@ -212,6 +228,7 @@ int wmain(int argc, wchar_t** argv) {
     }
     Print("version_key_s", Best(hashing));
     Print("md5_cryptoapi_s", Best(hashingCapi));
+    if (!verifying.empty()) Print("verify_signed_s", Best(verifying));
     std::printf("  \"md5\": \"%ls\",\n  \"key\": \"%ls\"\n}\n", HexDigits(digest, 16).c_str(), key.c_str());
     ::DestroyWindow(bar);
     ::DeleteFileW(out.c_str());

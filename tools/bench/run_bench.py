@@ -5,7 +5,10 @@ session, against one 20 MB file served by the platform stand-in on loopback:
   * the product's transfer routine (worker thread, PBM_SETPOS sent to a bar
     served by the UI thread), the whole progress dialog, a bare WinINet loop
     with 256 KiB reads (and the 512 B .. 1 MiB sweep), and curl;
-  * the product's version key (the system's MD5 provider) against md5sum.
+  * the product's version key (the system's MD5 provider) against md5sum;
+  * the check of a downloaded update before its swap (its own key and its
+    Authenticode signature) on a 20 MB executable signed with osslsigncode,
+    against md5sum of the same file.
 
 Prints the figures and the ratios. Nothing is judged: goals are printed next
 to the ratios.
@@ -42,6 +45,20 @@ def wine_env(state):
     return env
 
 
+def make_signed_exe(exe, work, size):
+    """The launcher padded to `size` bytes and signed with a throwaway
+    certificate (openssl, osslsigncode), as a release would be."""
+    sys.path.insert(0, os.path.join(ROOT, "tests", "e2e"))
+    from signing import Signers  # noqa: E402
+    with open(exe, "rb") as f:
+        data = f.read()
+    data += os.urandom(max(0, size - len(data)))
+    signed = os.path.join(work, "Signed.exe")
+    with open(signed, "wb") as f:
+        f.write(Signers(os.path.join(work, "certs")).sign(data, "a", "VexoQuon"))
+    return signed
+
+
 def timed(args, rounds):
     """The fastest of `rounds` runs (others only add the machine's other work)."""
     times = []
@@ -70,13 +87,15 @@ def main():
     blob = os.path.join(work, "Bench.bin")
     with open(blob, "wb") as f:
         f.write(data)
+    signed = make_signed_exe(os.path.join(a.build, "VexoQuon.exe"), work, len(data))
+    signed_size = os.path.getsize(signed)
     env = wine_env(os.path.join(a.build, "wine-session"))
     try:
         with PlatformServer(port=a.port) as srv:
             srv.publish("Bench", "k", data)
             url = f"{srv.url}/files/Bench.exe"
             r = subprocess.run(["wine", bench, url, "Z:" + blob.replace("/", "\\"), "Z:" + work.replace("/", "\\"),
-                                str(a.rounds)], env=env, capture_output=True, stdin=subprocess.DEVNULL, timeout=600)
+                                str(a.rounds), "Z:" + signed.replace("/", "\\")], env=env, capture_output=True, stdin=subprocess.DEVNULL, timeout=600)
             text = r.stdout.decode(errors="replace")
             try:
                 m = json.loads(text[text.index("{"):text.rindex("}") + 1])
@@ -84,6 +103,7 @@ def main():
                 sys.exit(f"bench.exe said:\n{text}\n{r.stderr.decode(errors='replace')}")
             curl_s, _ = timed(["curl", "-s", "-o", os.path.join(work, "curl.bin"), url], a.rounds)
         md5sum_s, out = timed(["md5sum", blob], a.rounds)
+        md5sum_signed_s, _ = timed(["md5sum", signed], a.rounds)
     finally:
         shutil.rmtree(work, ignore_errors=True)
     md5sum_digest = out.split()[0].decode()
@@ -114,6 +134,9 @@ def main():
           f"md5sum {md5sum_s*1000:.1f} ms (process included)")
     print(f"  product / md5sum            : {md5sum_s / m['version_key_s']:.2f}  (goal >= 1.0)")
     print(f"  CryptoAPI (the Windows XP provider) / md5sum : {md5sum_s / m['md5_cryptoapi_s']:.2f}")
+    print(f"checking a {signed_size}-byte signed update "
+          f"(own key + signature): {m['verify_signed_s']*1000:.1f} ms, md5sum alone {md5sum_signed_s*1000:.1f} ms")
+    print(f"  check / md5sum              : {m['verify_signed_s'] / md5sum_signed_s:.2f}  (time, lower is better)")
     same = m["md5"] == md5sum_digest and m["key"] == md5sum_digest[:28] + "3011"
     print(f"  digest {m['md5']} {'equals' if same else 'DIFFERS FROM'} md5sum's; key {m['key']}")
     return 0 if same and m["ok"] else 1
