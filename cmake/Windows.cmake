@@ -3,12 +3,16 @@
 # The 32-bit product runs on XP SP3: its headers declare nothing newer, so a
 # direct call of a newer function fails to compile (such functions are looked
 # up at run time, with an XP fallback). The x86_64 build has no XP to run on.
+# XP SP3 exactly: its CryptoAPI has SHA-256 (CALG_SHA_256 with PROV_RSA_AES).
 if(VEXO_ARCH STREQUAL "i686")
   set(VEXO_WINVER 0x0501)
+  set(VEXO_NTDDI 0x05010300)
 else()
   set(VEXO_WINVER 0x0601)
+  set(VEXO_NTDDI 0x06010000)
 endif()
-set(VEXO_WIN_DEFINITIONS UNICODE _UNICODE NOMINMAX _WIN32_WINNT=${VEXO_WINVER} WINVER=${VEXO_WINVER} _WIN32_IE=0x0800)
+set(VEXO_WIN_DEFINITIONS UNICODE _UNICODE NOMINMAX _WIN32_WINNT=${VEXO_WINVER} WINVER=${VEXO_WINVER}
+    NTDDI_VERSION=${VEXO_NTDDI} _WIN32_IE=0x0800)
 set(VEXO_WIN_LIBS comctl32 gdiplus wininet shlwapi shell32 ole32 oleaut32 uuid msimg32 winmm psapi
     version wintrust crypt32 advapi32 gdi32 user32 comdlg32)
 set(VEXO_WINE_STATE ${CMAKE_BINARY_DIR}/wine-session)

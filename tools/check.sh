@@ -71,7 +71,7 @@ case $VEXO_WINE32 in
     # path, install and uninstall, a self-update.
     smoke="the_login_shows_and_a_login_becomes_a_tab or word_size or settings_take_keys"
     smoke+=" or each_page_process_mutes or install_then_uninstall or published_key_equal_to_ours"
-    smoke+=" or installed_copy_starts or first_game_start_reports"
+    smoke+=" or installed_copy_starts or first_game_start_reports or signed_launcher_takes_only_its_own_signers"
     GTEST_FILTER='*Mute*:EntryPatch*' PYTEST_ADDOPTS="-k '$smoke'" \
     run_windows "$win" i686 win-smoke-tests.log "i686 build, 32-bit Wine (emulated), smoke set" \
       -R 'exe\.xp_imports|win\.unit|e2e\.(login|main_window|menus|mute|install|update|spine)$' ;;
