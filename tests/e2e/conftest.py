@@ -101,3 +101,10 @@ def pytest_runtest_makereport(item, call):
     if report.failed and session is not None and call.when in ("call", "setup"):
         path = session.screenshot(f"failed-{item.name}.png")
         report.sections.append(("screenshot", path))
+        try:
+            with open(session.wine_log, encoding="utf-8", errors="replace") as f:
+                said = [line for line in f.read().splitlines() if "fixme:" not in line][-20:]
+        except OSError:
+            said = []
+        if said:
+            report.sections.append(("what Wine said", "\n".join(said)))

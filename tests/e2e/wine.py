@@ -85,6 +85,7 @@ class WineSession:
         self.bin = os.path.join(self.root, "bin")
         os.makedirs(self.bin)
         self.opened_urls = os.path.join(self.root, "opened-urls.txt")
+        self.wine_log = os.path.join(self.root, "wine-stderr.log")
         self._write_xdg_open_stub()
         n = free_display()
         self.display = f":{n}"
@@ -180,8 +181,11 @@ class WineSession:
 
     # ---- processes -------------------------------------------------------
     def start(self, args=(), exe=None):
-        p = subprocess.Popen(["wine", exe or self.exe, *args], env=self.env, stdin=subprocess.DEVNULL,
-                             stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        # What Wine itself says (a process that could not start) goes to the
+        # session's log, which a failed test prints.
+        with open(self.wine_log, "ab") as log:
+            p = subprocess.Popen(["wine", exe or self.exe, *args], env=self.env, stdin=subprocess.DEVNULL,
+                                 stdout=subprocess.DEVNULL, stderr=log)
         self.processes.append(p)
         return p
 
