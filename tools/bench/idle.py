@@ -66,6 +66,7 @@ def main():
         ypids = wine_processes("bench_yardstick.exe")
         ycpu, ymem = sample(ypids, min(seconds, 20))
         ymaps = private_by_mapping(ypids[0])
+        yheld = holders(ypids[0])
         yard.kill()
 
         proc = wine.start([], exe=installed)
@@ -80,7 +81,7 @@ def main():
         cpu, mem = sample(pids, seconds)
         y, yp = max(r for r, _ in ymem.values()), max(p for _, p in ymem.values())
         print(f"yardstick: {y:.1f} MB resident, {yp:.1f} MB private, {ycpu:.2f} % of a core")
-        print(f"  private held by: {holders(ypids[0])}")
+        print(f"  private held by: {yheld}")
         print(f"launcher, {len(pids)} processes idle for {seconds:.0f} s: {cpu:.2f} % of one core together "
               f"(goal < 1 %)")
         for p, (rss, priv) in sorted(mem.items(), key=lambda kv: kv[1][1]):

@@ -23,18 +23,21 @@ from common import build_file, median, platform, session
 
 
 def timed(wine, mode, exe, args=()):
-    """Milliseconds to the window, or None when the timer did not come back:
-    on the shared machine a start now and then stalls for a minute before its
-    first window (seen with the launcher built from main as well); such a
-    round is dropped and counted rather than ending the run."""
+    """Milliseconds to the window, or None when the timer did not come back
+    with one: on the shared machine a start now and then stalls for a minute
+    before its first window (seen with the launcher built from main as well);
+    such a round is dropped and counted rather than ending the run."""
     try:
         out = wine.program(build_file("launch_timer.exe"), mode, wine_path(wine, exe), *args, timeout=40)
     except subprocess.TimeoutExpired:
+        out = ""
+    lines = out.splitlines()
+    value = float(lines[-1]) if lines else -1
+    if value < 0:
         global STALLED
         STALLED += 1
         return None
-    value = float(out.splitlines()[-1])
-    return value if value >= 0 else None
+    return value
 
 
 STALLED = 0
