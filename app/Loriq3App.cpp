@@ -213,6 +213,8 @@ BOOL CLoriq3App::RunPageOrHallProcess(RunMode mode) {
     }
     g_bOleStarted = true;
     if (mode == RunMode::PageProcess) {
+        // The background decodes while the dialog is made.
+        StartLoginBackgroundDecode();
         CLoginBkDlg login(g_hOwnerWnd);
         if (login.DoModal() == IDCANCEL) {
             ::PostMessageW(g_hOwnerWnd, WM_SYSCOMMAND, SC_CLOSE, SELF_POSTED_MARKER);

@@ -14,6 +14,13 @@ namespace Gdiplus {
 class Image;
 }
 
+// Starts decoding the background on a worker thread, so that the decoding
+// runs beside the making of the dialog (its font is slow to find under
+// Wine); the next CLoginBkDlg takes the result in its initialisation, waiting
+// for it if need be. Without this call the dialog decodes the image itself.
+// Needs GDI+ started. Call at most once, before the dialog.
+void StartLoginBackgroundDecode();
+
 class CLoginBkDlg : public CDialog {
 public:
     explicit CLoginBkDlg(HWND pParent);
@@ -32,8 +39,15 @@ protected:
     LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
 
 private:
-    bool LoadBackImage();
-    void PaintLayered();
+    // Posted by the initialisation: show the background, then make the page.
+    static constexpr UINT UM_SHOW_BACKGROUND = WM_APP + 1;
+
+    // `layer`: the image as premultiplied 32-bit ARGB, the form the layered
+    // window takes (it keeps a copy).
+    void PaintLayered(HBITMAP layer);
+
+    // Keeps the page dialog at its place over the background.
+    void GluePage();
 
     IStream* m_pImageStream = nullptr;  // the image reads from it for its whole life
 };

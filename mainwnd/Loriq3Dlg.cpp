@@ -65,6 +65,10 @@ CLoriq3Dlg::~CLoriq3Dlg() {
 
 BOOL CLoriq3Dlg::OnInitDialog() {
     CDlgEx::OnInitDialog();
+    // The page process shows the login, the first thing the player sees (this
+    // window stays 1 x 1 until a page registers): it starts as soon as there
+    // is a handle to give it, and its start-up runs beside the rest of ours.
+    LaunchPageProcess();
 
     HINSTANCE inst = ::GetModuleHandleW(nullptr);
     m_hIcon = (HICON)::LoadImageW(inst, MAKEINTRESOURCEW(IDR_MAINFRAME), IMAGE_ICON, ::GetSystemMetrics(SM_CXICON),
@@ -84,10 +88,9 @@ BOOL CLoriq3Dlg::OnInitDialog() {
 
     SetUpWindow();
     LoadHotKeys();
-    // Starting the page process and decoding the skin's images are most of
-    // this window's start-up, and neither shows while the window is 1 x 1:
-    // both follow just after it first shows, before anything can make it
-    // larger.
+    // Decoding the skin's images is most of this window's start-up, and none
+    // of them shows while the window is 1 x 1: it follows just after the
+    // first show, before anything can make the window larger.
     ::PostMessageW(m_hWnd, UM_AFTER_FIRST_SHOW, 0, 0);
     return TRUE;
 }
@@ -95,9 +98,6 @@ BOOL CLoriq3Dlg::OnInitDialog() {
 void CLoriq3Dlg::OnAfterFirstShow() {
     if (m_bFirstShowDone) return;
     m_bFirstShowDone = true;
-    // The page process first: its start-up (the longest step before the login
-    // shows) then runs beside the decoding.
-    LaunchPageProcess();
     LoadSkinImages();
     // Shown and working: an updating process waiting on this may let go.
     ConfirmUpdatedStart();

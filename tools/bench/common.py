@@ -63,6 +63,33 @@ def rss_mb(pid):
     return 0.0
 
 
+def private_mb(pid):
+    """Private memory: the pages of the process no other process shares (its
+    heaps, stacks, the written pages of its DLLs), Private_Clean plus
+    Private_Dirty over all its mappings."""
+    return sum(private_by_mapping(pid).values())
+
+
+def private_by_mapping(pid):
+    """MB of private pages per mapped file (by its base name; anonymous
+    mappings, i.e. heaps, stacks and Wine's own allocations, as "[anonymous]")."""
+    found = {}
+    name = None
+    with open(f"/proc/{pid}/smaps") as f:
+        for line in f:
+            fields = line.split()
+            if not fields:
+                continue
+            if not fields[0].endswith(":") or "-" in fields[0]:
+                # A mapping's header: range, permissions, offset, device, inode, path.
+                name = os.path.basename(fields[5]) if len(fields) > 5 else "[anonymous]"
+                if name.startswith("[") and name not in ("[heap]", "[stack]"):
+                    name = "[anonymous]" if name != "[vvar]" and name != "[vdso]" else name
+            elif fields[0] in ("Private_Clean:", "Private_Dirty:"):
+                found[name] = found.get(name, 0.0) + int(fields[1]) / 1024
+    return found
+
+
 def cpu_seconds(pid):
     with open(f"/proc/{pid}/stat") as f:
         fields = f.read().rsplit(")", 1)[1].split()
