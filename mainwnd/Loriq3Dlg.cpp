@@ -68,6 +68,8 @@ BOOL CLoriq3Dlg::OnInitDialog() {
     // The page process shows the login, the first thing the player sees (this
     // window stays 1 x 1 until a page registers): it starts as soon as there
     // is a handle to give it, and its start-up runs beside the rest of ours.
+    // Its end is watched from the start.
+    m_processWatch.SetTarget(m_hWnd, UM_PAGE_PROCESS_ENDED);
     LaunchPageProcess();
 
     HINSTANCE inst = ::GetModuleHandleW(nullptr);
@@ -78,7 +80,6 @@ BOOL CLoriq3Dlg::OnInitDialog() {
     ::SendMessageW(m_hWnd, WM_SETICON, ICON_SMALL, (LPARAM)m_hSmallIcon);
 
     InstallKeyboardHook(m_hWnd);
-    m_processWatch.SetTarget(m_hWnd, UM_PAGE_PROCESS_ENDED);
 
     m_osvi.dwOSVersionInfoSize = sizeof m_osvi;
 #pragma GCC diagnostic push
