@@ -103,7 +103,16 @@ def start_download(wine, hall, main, name="abc"):
                                                       visible=True) if b["pid"] == hall["pid"]], 20,
                      what="the download question")[0]
     wine.probe("command", box["hwnd"], BOX_OK)
-    return wait_until(lambda: download_dialogs(wine, hall, main), 20, what="the download dialog")[0]
+    try:
+        return wait_until(lambda: download_dialogs(wine, hall, main), 10, what="the download dialog")[0]
+    except AssertionError:
+        # Seen once in many rounds: the question stayed up after the posted
+        # "确定" (the box had just shown). Answered again, once.
+        if not window(wine, box["hwnd"]):
+            raise
+        wine.probe("command", box["hwnd"], BOX_OK)
+        return wait_until(lambda: download_dialogs(wine, hall, main), 20,
+                          what="the download dialog, at the second answer")[0]
 
 
 def wait_title(wine, dialog, text, timeout=30):
