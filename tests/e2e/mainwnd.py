@@ -107,7 +107,11 @@ def login_windows(wine, owner, timeout=30):
     process and its page dialog (owned by the background)."""
     bk = wait_until(lambda: [w for w in wine.windows(cls="#32770", title="VexoQuon") if w["owner"] == owner],
                     timeout, what="the login background")[0]
-    page = wait_until(lambda: [w for w in wine.windows(cls="#32770", pid=bk["pid"]) if w["owner"] == bk["hwnd"]],
+    # The page dialog is made once the background shows, and can be found
+    # while it is still being set up: it is taken once it is a tool window,
+    # the last of its styles, set after its browser exists.
+    page = wait_until(lambda: [w for w in wine.windows(cls="#32770", pid=bk["pid"])
+                               if w["owner"] == bk["hwnd"] and w["exstyle"] & WS_EX_TOOLWINDOW],
                       timeout, what="the login page dialog")[0]
     return bk, page
 
