@@ -90,14 +90,7 @@ def main():
         installed = wine.installed_exe()
         if other:
             return compare(wine, installed, place_other(wine, other), pairs)
-        # A player's desktop is always there; Wine's ends with the last window
-        # and every start would then pay for a new one. A window of another
-        # program keeps it, for the yardstick and the launcher alike.
-        keeper = wine.start_probe("window", "BenchDesktopKeeper", "桌面")
-        keeper.stdout.readline()
-        yard = build_file("bench_yardstick.exe")
-        # Warm-up: the first start of anything in a new prefix pays for Wine.
-        timed(wine, "first", yard)
+        yard = keep_desktop(wine)
         timed(wine, "first", installed)
         settle()
         ys, firsts, logins = [], [], []
@@ -121,11 +114,21 @@ def main():
         server.stop()
 
 
-def compare(wine, installed, other, pairs):
+def keep_desktop(wine):
+    """Keeps Wine's desktop up and warms it; returns the yardstick. A player's
+    desktop is always there; Wine's ends with the last window and every start
+    would then pay for a new one. A window of another program keeps it, for
+    the yardstick and the launcher alike. The first start of anything in a new
+    prefix pays for Wine: the yardstick's is not counted."""
     keeper = wine.start_probe("window", "BenchDesktopKeeper", "桌面")
     keeper.stdout.readline()
     yard = build_file("bench_yardstick.exe")
     timed(wine, "first", yard)
+    return yard
+
+
+def compare(wine, installed, other, pairs):
+    yard = keep_desktop(wine)
     timed(wine, "layered", installed)
     settle()
     timed(wine, "layered", other)
