@@ -157,7 +157,10 @@ PublishedUpdate CheckPublishedUpdate(CHttpTransfer& transfer) {
         return result;
     }
     std::wstring own;
-    if (!ComputeVersionKey(ExePath(), own)) return result;
+    if (!ComputeVersionKey(ExePath(), own)) {
+        Say(L"update check failed: the running file's own key cannot be computed");
+        return result;
+    }
     if (!VersionKeysDiffer(result.key, RefusedKey())) {
         Say(L"the published executable was rolled back once: not fetched again");
         result.answer = UpdateAnswer::UpToDate;

@@ -12,7 +12,7 @@ import time
 import pytest
 
 from mainwnd import MainWindow, WM_CHAR, game_frames, main_windows, window
-from wine import wait_until
+from wine import place_bytes, wait_until
 
 QUESTION_TITLE = "Vexo游戏大厅"
 BOX_OK = 5000
@@ -318,8 +318,7 @@ def test_a_signed_launcher_starts_only_installers_of_its_own_signer(wine, platfo
     exe = wine.installed_exe()
     with open(exe, "rb") as f:
         launcher = f.read()
-    with open(exe, "wb") as f:
-        f.write(signers.sign(launcher, "a", "VexoQuon"))
+    place_bytes(signers.sign(launcher, "a", "VexoQuon"), exe)
     proc = wine.start(["/QuonD"], exe=exe)
     win = wait_until(lambda: main_windows(wine), 30, what="the main window")[0]
     main = MainWindow(wine, proc, win["hwnd"])

@@ -7,7 +7,6 @@ at all."""
 import datetime
 import hashlib
 import os
-import shutil
 import struct
 import time
 
@@ -15,7 +14,7 @@ import pytest
 
 from standin import PlatformServer
 from mainwnd import close_started_main_window, close_unpaged_main_window, main_windows
-from wine import wait_until
+from wine import place_bytes, wait_until
 
 PROGRAM_KEY = r"Software\Vexo\GameLogin\Quon"
 SESSION_KEY = r"System\CurrentControlSet\Control\Session Manager"
@@ -345,8 +344,7 @@ def test_a_signed_launcher_takes_only_its_own_signers_update(wine, platform, tmp
     signed = signers.sign(unsigned, "a", "VexoQuon")
 
     def install_signed():
-        with open(launcher.exe, "wb") as f:
-            f.write(signed)
+        place_bytes(signed, launcher.exe)  # the last case's launcher may still run from it
         launcher.bytes = signed
         launcher.remove("OldQuon.exe")
         wine.reg_delete("HKLM\\" + PROGRAM_KEY, "/v", "UpdTime")

@@ -1,7 +1,6 @@
 """A Wine session for end-to-end tests: a fresh prefix, its own Xvfb display and
 wineserver, and helpers to run the launcher and the probe in it."""
 import datetime
-import filecmp
 import json
 import os
 import shutil
@@ -60,14 +59,23 @@ def free_display():
 
 
 def place_file(src, dest):
-    """Copies src to dest without ever rewriting dest in place. Wine maps the
+    """Copies src to dest without ever rewriting dest in place (place_bytes)."""
+    with open(src, "rb") as f:
+        place_bytes(f.read(), dest)
+
+
+def place_bytes(data, dest):
+    """Writes data as dest without ever rewriting dest in place. Wine maps the
     sections of a running executable straight from its file, so truncating and
     rewriting that file resets the globals of every instance running from it:
     an identical file is left alone, any other is replaced by a rename."""
-    if os.path.exists(dest) and filecmp.cmp(src, dest, shallow=False):
-        return
+    if os.path.exists(dest):
+        with open(dest, "rb") as f:
+            if f.read() == data:
+                return
     tmp = dest + ".new"
-    shutil.copy2(src, tmp)
+    with open(tmp, "wb") as f:
+        f.write(data)
     os.replace(tmp, dest)
 
 
