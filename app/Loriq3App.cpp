@@ -43,6 +43,14 @@ bool g_bOleStarted = false;
 
 }  // namespace
 
+void StartCommonControls() {
+    static bool started = false;
+    if (started) return;
+    started = true;
+    INITCOMMONCONTROLSEX icc{sizeof icc, ICC_WIN95_CLASSES};
+    ::InitCommonControlsEx(&icc);
+}
+
 CLoriq3App* GetApp() { return static_cast<CLoriq3App*>(CWinApp::Get()); }
 
 CLoriq3App::CLoriq3App() = default;
@@ -129,11 +137,16 @@ bool CLoriq3App::StartUpdatedExecutable() {
 BOOL CLoriq3App::InitInstance() {
     PrepareCrashDumps();
 
-    INITCOMMONCONTROLSEX icc{sizeof icc, ICC_WIN95_CLASSES};
-    ::InitCommonControlsEx(&icc);
+    const RunMode mode = DetectRunMode();
+    // A page process's login background is what the player waits for: it
+    // decodes beside everything else its start-up does.
+    Gdiplus::GdiplusStartupInput gdiplusInput;
+    Gdiplus::GdiplusStartup(&m_gdiplusToken, &gdiplusInput, nullptr);
+    if (mode == RunMode::PageProcess) StartLoginBackgroundDecode();
+
+    if (mode != RunMode::PageProcess) StartCommonControls();
     CWinApp::InitInstance();
 
-    const RunMode mode = DetectRunMode();
     TakeUpdateSignal();
     m_hEvtStarted = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
     m_hEvtDone = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
@@ -161,9 +174,6 @@ BOOL CLoriq3App::InitInstance() {
             return FALSE;
         }
     }
-
-    Gdiplus::GdiplusStartupInput gdiplusInput;
-    Gdiplus::GdiplusStartup(&m_gdiplusToken, &gdiplusInput, nullptr);
 
     switch (mode) {
     case RunMode::Install:
@@ -213,8 +223,6 @@ BOOL CLoriq3App::RunPageOrHallProcess(RunMode mode) {
     }
     g_bOleStarted = true;
     if (mode == RunMode::PageProcess) {
-        // The background decodes while the dialog is made.
-        StartLoginBackgroundDecode();
         CLoginBkDlg login(g_hOwnerWnd);
         if (login.DoModal() == IDCANCEL) {
             ::PostMessageW(g_hOwnerWnd, WM_SYSCOMMAND, SC_CLOSE, SELF_POSTED_MARKER);
@@ -222,6 +230,7 @@ BOOL CLoriq3App::RunPageOrHallProcess(RunMode mode) {
             return FALSE;
         }
     }
+    StartCommonControls();  // already made once the background showed
     g_pGameTemplate = CSingleDocTemplate::Make<CGmWndDoc, CMainFrame, CGmWndView>(IDR_MAINFRAME);
     // The command lines of these modes ask for a new, empty document: the
     // frame and its view.

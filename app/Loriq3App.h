@@ -51,6 +51,10 @@ private:
     BOOL RunPageOrHallProcess(RunMode mode);
 };
 
+// Registers the common controls' window classes (loading their DLL); more
+// calls do nothing. A page process makes it after its login background shows.
+void StartCommonControls();
+
 extern HWND g_hOwnerWnd;
 extern int g_nOwnerPageCount;
 // The address the game frame of a page or hall process opens: the game hall

@@ -195,6 +195,7 @@ LRESULT CLoginBkDlg::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     case UM_SHOW_BACKGROUND:
         if (m_dlgLogin.m_hWnd) return 0;
         ::ShowWindow(m_hWnd, SW_SHOWNORMAL);
+        StartCommonControls();
         if (m_dlgLogin.Create(IDD_LOGIN_DIALOG, m_hWnd)) GluePage();
         return 0;
     case WM_TIMER:

@@ -47,8 +47,12 @@ if(VEXO_ARCH STREQUAL "i686")
   # executable so that it wins over KERNEL32's import.
   target_sources(VexoQuon PRIVATE app/XpImports.cpp)
 endif()
-target_link_options(VexoQuon PRIVATE -municode -Wl,-Map=$<TARGET_FILE_DIR:VexoQuon>/VexoQuon.map)
-target_link_libraries(VexoQuon PRIVATE vexo_win)
+target_link_options(VexoQuon PRIVATE -municode -Wl,--file-alignment=4096 -Wl,-Map=$<TARGET_FILE_DIR:VexoQuon>/VexoQuon.map)
+include(${CMAKE_SOURCE_DIR}/cmake/DelayImports.cmake)
+# Only what every start needs before its first window loads with the process.
+vexo_delay_import_libs(VEXO_DELAY_LIBS comctl32 gdiplus wininet shlwapi shell32 ole32 oleaut32 msimg32 winmm
+  psapi wintrust crypt32 comdlg32)
+target_link_libraries(VexoQuon PRIVATE vexo_win ${VEXO_DELAY_LIBS})
 # What ships carries no debug information; VexoQuon.debug (named in the
 # executable's debug link) and the linker map stay beside it to read crash
 # dumps with.

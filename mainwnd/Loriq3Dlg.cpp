@@ -98,7 +98,25 @@ BOOL CLoriq3Dlg::OnInitDialog() {
 
 void CLoriq3Dlg::OnAfterFirstShow() {
     if (m_bFirstShowDone) return;
+    // The page process is starting on the other processor, and its login
+    // background is what the player waits for: the skin's decoding waits
+    // until that process first waits for input (its background is up), for
+    // at most kSkinWaitMs. Anything that can enlarge this window finishes
+    // it at once.
+    if (HANDLE process = PendingPageProcess()) {
+        if (::WaitForInputIdle(process, 0) == WAIT_TIMEOUT) {
+            m_dwSkinWaitStart = ::GetTickCount();
+            ::SetTimer(m_hWnd, kSkinWaitTimer, kSkinWaitPollMs, nullptr);
+            return;
+        }
+    }
+    FinishFirstShow();
+}
+
+void CLoriq3Dlg::FinishFirstShow() {
+    if (m_bFirstShowDone) return;
     m_bFirstShowDone = true;
+    ::KillTimer(m_hWnd, kSkinWaitTimer);
     LoadSkinImages();
     // Shown and working: an updating process waiting on this may let go.
     ConfirmUpdatedStart();
@@ -269,6 +287,13 @@ void CLoriq3Dlg::OnTimer(UINT_PTR id) {
         ++m_nUpdateCheck;
         return;
     }
+    if (id == kSkinWaitTimer) {
+        HANDLE process = PendingPageProcess();
+        if (!process || ::WaitForInputIdle(process, 0) != WAIT_TIMEOUT ||
+            ::GetTickCount() - m_dwSkinWaitStart >= kSkinWaitMs)
+            FinishFirstShow();
+        return;
+    }
     if (id != kMuteTimer) return;
     WatchPageProcesses();
     if (!m_hWnd) return;
@@ -338,7 +363,7 @@ LRESULT CLoriq3Dlg::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     }
     // What follows the first show comes first, should one of these arrive
     // before it.
-    if (CanEnlargeOrStartPage(msg)) OnAfterFirstShow();
+    if (CanEnlargeOrStartPage(msg)) FinishFirstShow();
     switch (msg) {
     case UM_AFTER_FIRST_SHOW:
         OnAfterFirstShow();

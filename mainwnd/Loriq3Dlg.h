@@ -86,15 +86,21 @@ private:
     static constexpr UINT_PTR kUpdateDeadlineTimer = 4;
     static constexpr UINT kUpdateDeadlineMs = 15000;
     static constexpr UINT kTrayIconId = 1;
+    // The skin's decoding waits for the page process's first idle this long
+    // at most, polled at this interval.
+    static constexpr UINT_PTR kSkinWaitTimer = 5;
+    static constexpr UINT kSkinWaitPollMs = 15;
+    static constexpr DWORD kSkinWaitMs = 2000;
 
-    // Private to this window, posted once it is initialised: start the page
-    // process and decode the skin's images.
+    // Private to this window, posted once it is initialised: decode the
+    // skin's images (once the page process is idle).
     static constexpr UINT UM_AFTER_FIRST_SHOW = WM_APP + 2;
     // Private, posted by m_processWatch: a page process ended.
     static constexpr UINT UM_PAGE_PROCESS_ENDED = WM_APP + 3;
 
     void SetUpWindow();
     void OnAfterFirstShow();
+    void FinishFirstShow();
     void LoadSkinImages();
     void SetButtonImage(CBtnEx& button, UINT imageId);
     void AddTrayIcon();
@@ -145,9 +151,10 @@ private:
     unsigned m_nUpdateCheck = 0;
     bool m_bCheckingUpdate = false;
     std::shared_ptr<CHttpTransfer> m_updateTransfer;
-    // The page process started and the skin's images decoded, once, just
-    // after the window first shows.
+    // The skin's images decoded, once, after the window first shows (and
+    // after the first page process is idle); when that wait began.
     bool m_bFirstShowDone = false;
+    DWORD m_dwSkinWaitStart = 0;
     // ExitAll ran: the pages that end now were told to.
     bool m_bExiting = false;
     // A pass over the page processes is under way; one asked for meanwhile

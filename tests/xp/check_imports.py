@@ -38,30 +38,60 @@ def rva_reader(data):
 
     def directory(index):
         return struct.unpack_from("<II", data, dirs + 8 * index)
-    return machine, wide, offset, directory
+    return machine, wide, offset, directory, sections
 
 
 def cstring(data, at):
     return data[at:data.index(b"\0", at)].decode("ascii")
 
 
-def imports(data):
-    """(dll, name) pairs; a name is '#n' for an import by ordinal."""
-    machine, wide, offset, directory = rva_reader(data)
-    thunk_size, ordinal_flag = (8, 1 << 63) if wide else (4, 1 << 31)
+def delay_descriptors(data, offset, sections):
+    """File offsets of the delay-load descriptors. GNU ld leaves the delay
+    import directory empty (MinGW's helper finds its descriptors through
+    symbols), so they are found by their form: attributes 1 (RVAs), a DLL
+    name ending in ".dll", an import name table that resolves, time stamp 0."""
     found = []
-    # (directory index, descriptor size, offset of the DLL name, offset of the names' thunks)
+    for va, size, raw in sections:
+        for at in range(raw, raw + size - 32 + 1, 4):
+            attrs, name, hmod, iat, names, _, _, stamp = struct.unpack_from("<8I", data, at)
+            if attrs != 1 or stamp or not (name and hmod and iat and names):
+                continue
+            try:
+                dll = cstring(data, offset(name))
+                offset(names)
+            except (ValueError, UnicodeDecodeError):
+                continue
+            if dll.lower().endswith(".dll") and dll.isprintable():
+                found.append(at)
+    return found
+
+
+def descriptor_lists(data, offset, directory, sections):
+    """(descriptor offsets, offset of the DLL name, offset of the names'
+    thunks) of the ordinary and the delay-load imports."""
+    lists = []
     for index, size, name_at, thunks_at in ((1, 20, 12, 0), (13, 32, 4, 16)):
         rva, _ = directory(index)
-        if not rva:
-            continue
-        at = offset(rva)
-        while True:
-            desc = data[at:at + size]
-            if desc == b"\0" * size:
-                break
-            dll = cstring(data, offset(struct.unpack_from("<I", desc, name_at)[0])).lower()
-            thunks = struct.unpack_from("<I", desc, thunks_at)[0] or struct.unpack_from("<I", desc, 16)[0]
+        at = offset(rva) if rva else None
+        descs = []
+        while at is not None and data[at:at + size] != b"\0" * size:
+            descs.append(at)
+            at += size
+        if index == 13 and not descs:
+            descs = delay_descriptors(data, offset, sections)
+        lists.append((descs, name_at, thunks_at))
+    return lists
+
+
+def imports(data):
+    """(dll, name) pairs; a name is '#n' for an import by ordinal."""
+    machine, wide, offset, directory, sections = rva_reader(data)
+    thunk_size, ordinal_flag = (8, 1 << 63) if wide else (4, 1 << 31)
+    found = []
+    for descs, name_at, thunks_at in descriptor_lists(data, offset, directory, sections):
+        for at in descs:
+            dll = cstring(data, offset(struct.unpack_from("<I", data, at + name_at)[0])).lower()
+            thunks = struct.unpack_from("<I", data, at + thunks_at)[0] or struct.unpack_from("<I", data, at + 16)[0]
             t = offset(thunks)
             while True:
                 value = struct.unpack_from("<Q" if wide else "<I", data, t)[0]
@@ -72,7 +102,6 @@ def imports(data):
                 else:
                     found.append((dll, cstring(data, offset(value & 0x7FFFFFFF) + 2)))
                 t += thunk_size
-            at += size
     return machine, found
 
 
