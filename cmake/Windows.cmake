@@ -11,8 +11,13 @@ else()
   set(VEXO_WINVER 0x0601)
   set(VEXO_NTDDI 0x06010000)
 endif()
+# DECLSPEC_IMPORT empty: calls of DLL functions go through the import
+# libraries' jump stubs rather than straight through __imp_ pointers. The
+# delay-loaded DLLs need it (cmake/DelayImports.cmake): a delay-load pointer
+# starts out at its stub's second half, and the 32-bit linker drops the stub
+# of a function that only __imp_ references name, leaving the pointer 0.
 set(VEXO_WIN_DEFINITIONS UNICODE _UNICODE NOMINMAX _WIN32_WINNT=${VEXO_WINVER} WINVER=${VEXO_WINVER}
-    NTDDI_VERSION=${VEXO_NTDDI} _WIN32_IE=0x0800)
+    NTDDI_VERSION=${VEXO_NTDDI} _WIN32_IE=0x0800 DECLSPEC_IMPORT=)
 set(VEXO_WIN_LIBS comctl32 gdiplus wininet shlwapi shell32 ole32 oleaut32 uuid msimg32 winmm psapi
     version wintrust crypt32 advapi32 gdi32 user32 comdlg32)
 set(VEXO_WINE_STATE ${CMAKE_BINARY_DIR}/wine-session)

@@ -40,6 +40,7 @@ build_template() {
     return 1
   }
   wineserver -w 9>&- || true
+  step=wow64; complete_wow64 || { echo "$step failed: $(tail -1 "$state/wineboot.log")" >&2; return 1; }
   local settings=(
     'HKCU\Software\Wine\X11 Driver' /v Managed /d N
     --
@@ -68,24 +69,41 @@ build_template() {
   wine reg add 'HKLM\SOFTWARE\Macromedia\FlashPlayer' /v CurrentVersion /d 11,2,202,235 /f /reg:64 \
     </dev/null >/dev/null 2>&1 9>&- || echo "reg add of the 64-bit Flash Player value failed (64-bit builds will ask about Flash)" >&2
   cp /usr/share/wine/fonts/marlett.ttf "$template/drive_c/windows/Fonts/" 2>/dev/null || true
-  # 32-bit Wine unpacked beside the system's (tools/wine32.sh) finds its
-  # builtin DLLs only through the prefix's syswow64, and wineboot leaves out
-  # the one that is not Wine's own: zlib1.dll, which user32 needs (libwine's
-  # package script leaves a builtin-marked 32-bit one beside the 64-bit DLLs).
+  wineserver -w 9>&- || true
+}
+
+# 32-bit Wine unpacked beside the system's (tools/wine32.sh) finds its builtin
+# DLLs only through the prefix's syswow64. wineboot fills that folder where
+# 64-bit Wine finds the i386 DLLs itself; where it does not (it looks beside
+# the real path of its own ntdll.so, and some machines resolve that to the
+# system's tree), syswow64 stays empty, no 32-bit process starts, and the
+# prefix lacks the 32-bit half of its set-up: the DLLs are linked in and that
+# half (wine.inf's Wow64Install, which wineboot runs in a 32-bit rundll32) is
+# run here. Either way the prefix needs the one DLL that is not Wine's own:
+# zlib1.dll, which user32 needs (libwine's package script leaves a
+# builtin-marked 32-bit one beside the 64-bit DLLs).
+complete_wow64() {
   local wow=$template/drive_c/windows/syswow64 zlib=/usr/lib/x86_64-linux-gnu/wine/i386-windows/zlib1.dll
-  if [ -d "$wow" ] && [ ! -e "$wow/zlib1.dll" ] && [ -f "$zlib" ]; then cp "$zlib" "$wow/"; fi
+  local dlls=${VEXO_WINE32_ROOT:-/opt/vexo-wine32}/i386/usr/lib/i386-linux-gnu/wine/i386-windows
+  [ -d "$wow" ] || return 0
+  if [ ! -e "$wow/zlib1.dll" ] && [ -f "$zlib" ]; then cp "$zlib" "$wow/"; fi
+  [ ! -e "$wow/kernel32.dll" ] && [ -d "$dlls" ] && [ "$(command -v wine)" -ef "$here/wine32/wine" ] || return 0
+  local f
+  for f in "$dlls"/*; do [ -e "$wow/${f##*/}" ] || ln -s "$f" "$wow/"; done
+  env -u DISPLAY wine "$wow/rundll32.exe" setupapi,InstallHinfSection Wow64Install 128 \
+    '\\?\unix/usr/share/wine/wine.inf' </dev/null >>"$state/wineboot.log" 2>&1 9>&- || return 1
   wineserver -w 9>&- || true
 }
 
 make_template() {
   # The marker names the template's layout: a template of an older layout is
   # made anew.
-  [ -f "$template/.vexo-ready-5" ] && return 0
+  [ -f "$template/.vexo-ready-6" ] && return 0
   local attempt
   for attempt in 1 2 3; do
     # Wine's first start in a new prefix fails now and then; try again.
     if build_template; then
-      touch "$template/.vexo-ready-5"
+      touch "$template/.vexo-ready-6"
       return 0
     fi
     echo "making the Wine prefix failed (attempt $attempt)" >&2
@@ -138,7 +156,7 @@ case $cmd in
     make_template
     start_display
     export DISPLAY=$(cat "$state/display")
-    if [ ! -f "$unit/.vexo-ready-5" ]; then rm -rf "$unit"; cp -a "$template" "$unit"; fi
+    if [ ! -f "$unit/.vexo-ready-6" ]; then rm -rf "$unit"; cp -a "$template" "$unit"; fi
     start_wineserver "$unit"
     ;;
   stop)

@@ -5,7 +5,8 @@ XP's loader refuses to start an executable for a single missing import, so one
 new call of a Vista function (or one the toolchain's libraries bring along)
 would cut every XP player off. This reads the executable's import tables
 (ordinary and delay-load) and checks every imported name against the
-allow-list beside it (xpsp3-imports.txt, which says how it was made).
+allow-list beside it (xpsp3-imports.txt, which says how it was made), and
+that every delay-load pointer leads to its stub.
 
     check_imports.py EXE LIST
 """
@@ -105,6 +106,29 @@ def imports(data):
     return machine, found
 
 
+def unset_delay_pointers(data):
+    """(dll, slot number) of delay-load pointers that do not lead into the
+    image. Each starts out at its stub, which loads the DLL on the first
+    call; one left 0 (a linker that dropped the stub) crashes that call."""
+    machine, wide, offset, directory, sections = rva_reader(data)
+    pe = struct.unpack_from("<I", data, 0x3C)[0]
+    base = struct.unpack_from("<Q" if wide else "<I", data, pe + (48 if wide else 52))[0]
+    size = struct.unpack_from("<I", data, pe + 80)[0]
+    unset = []
+    descs, _, _ = descriptor_lists(data, offset, directory, sections)[1]
+    for at in descs:
+        dll = cstring(data, offset(struct.unpack_from("<I", data, at + 4)[0])).lower()
+        iat, names = offset(struct.unpack_from("<I", data, at + 12)[0]), offset(struct.unpack_from("<I", data, at + 16)[0])
+        fmt, step = ("<Q", 8) if wide else ("<I", 4)
+        n = 0
+        while struct.unpack_from(fmt, data, names + n * step)[0]:
+            value = struct.unpack_from(fmt, data, iat + n * step)[0]
+            if not base <= value < base + size:
+                unset.append((dll, n))
+            n += 1
+    return unset
+
+
 def allowed(path):
     names = set()
     with open(path, encoding="utf-8") as f:
@@ -118,7 +142,8 @@ def allowed(path):
 
 def main(exe, listing):
     with open(exe, "rb") as f:
-        machine, found = imports(f.read())
+        data = f.read()
+    machine, found = imports(data)
     if machine != 0x14C:
         print(f"{exe} is not a 32-bit x86 executable (machine {machine:#x})")
         return 1
@@ -130,7 +155,10 @@ def main(exe, listing):
     for dll, name in missing:
         print(f"{dll}!{name} is not known to exist on Windows XP SP3")
     print(f"{len(set(found))} imports checked, {len(missing)} not on the XP SP3 list")
-    return 1 if missing else 0
+    unset = unset_delay_pointers(data)
+    for dll, n in unset:
+        print(f"delay-load pointer {n} of {dll} does not lead to its stub: its first call would jump to nowhere")
+    return 1 if missing or unset else 0
 
 
 if __name__ == "__main__":
