@@ -44,9 +44,6 @@ bool g_bOleStarted = false;
 }  // namespace
 
 void StartCommonControls() {
-    static bool started = false;
-    if (started) return;
-    started = true;
     INITCOMMONCONTROLSEX icc{sizeof icc, ICC_WIN95_CLASSES};
     ::InitCommonControlsEx(&icc);
 }

@@ -51,8 +51,9 @@ private:
     BOOL RunPageOrHallProcess(RunMode mode);
 };
 
-// Registers the common controls' window classes (loading their DLL); more
-// calls do nothing. A page process makes it after its login background shows.
+// Registers the common controls' window classes (loading their DLL; a call
+// again changes nothing). A page process makes it after its login background
+// shows.
 void StartCommonControls();
 
 extern HWND g_hOwnerWnd;

@@ -56,7 +56,7 @@ target_link_options(VexoQuon PRIVATE -municode -Wl,--file-alignment=4096 -Wl,-Ma
 include(${CMAKE_SOURCE_DIR}/cmake/DelayImports.cmake)
 # Only what every start needs before its first window loads with the process.
 vexo_delay_import_libs(VEXO_DELAY_LIBS comctl32 gdiplus wininet shlwapi shell32 ole32 oleaut32 msimg32 winmm
-  psapi wintrust crypt32 comdlg32)
+  psapi wintrust crypt32)
 target_link_libraries(VexoQuon PRIVATE vexo_win ${VEXO_DELAY_LIBS})
 # What ships carries no debug information; VexoQuon.debug (named in the
 # executable's debug link) and the linker map stay beside it to read crash

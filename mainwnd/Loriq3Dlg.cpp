@@ -103,14 +103,17 @@ void CLoriq3Dlg::OnAfterFirstShow() {
     // until that process first waits for input (its background is up), for
     // at most kSkinWaitMs. Anything that can enlarge this window finishes
     // it at once.
-    if (HANDLE process = PendingPageProcess()) {
-        if (::WaitForInputIdle(process, 0) == WAIT_TIMEOUT) {
-            m_dwSkinWaitStart = ::GetTickCount();
-            ::SetTimer(m_hWnd, kSkinWaitTimer, kSkinWaitPollMs, nullptr);
-            return;
-        }
+    if (PageProcessStarting()) {
+        m_dwSkinWaitStart = ::GetTickCount();
+        ::SetTimer(m_hWnd, kSkinWaitTimer, kSkinWaitPollMs, nullptr);
+        return;
     }
     FinishFirstShow();
+}
+
+bool CLoriq3Dlg::PageProcessStarting() {
+    HANDLE process = PendingPageProcess();
+    return process && ::WaitForInputIdle(process, 0) == WAIT_TIMEOUT;
 }
 
 void CLoriq3Dlg::FinishFirstShow() {
@@ -288,10 +291,7 @@ void CLoriq3Dlg::OnTimer(UINT_PTR id) {
         return;
     }
     if (id == kSkinWaitTimer) {
-        HANDLE process = PendingPageProcess();
-        if (!process || ::WaitForInputIdle(process, 0) != WAIT_TIMEOUT ||
-            ::GetTickCount() - m_dwSkinWaitStart >= kSkinWaitMs)
-            FinishFirstShow();
+        if (!PageProcessStarting() || ::GetTickCount() - m_dwSkinWaitStart >= kSkinWaitMs) FinishFirstShow();
         return;
     }
     if (id != kMuteTimer) return;

@@ -101,6 +101,8 @@ private:
     void SetUpWindow();
     void OnAfterFirstShow();
     void FinishFirstShow();
+    // The pending page process has not yet waited for input.
+    bool PageProcessStarting();
     void LoadSkinImages();
     void SetButtonImage(CBtnEx& button, UINT imageId);
     void AddTrayIcon();
