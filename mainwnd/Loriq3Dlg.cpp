@@ -2,10 +2,14 @@
 // the 400 ms mute/hall timer, key routing and the message switch.
 #include "mainwnd/Loriq3Dlg.h"
 
+#include <functional>
+#include <memory>
+
 #include "app/SelfUpdate.h"
 #include "app/Paths.h"
 #include "app/Process.h"
 #include "app/WindowHandle.h"
+#include "framework/Handles.h"
 #include "mainwnd/CommandLines.h"
 #include "mainwnd/HotKeys.h"
 #include "mainwnd/KeyboardHook.h"
@@ -96,30 +100,52 @@ BOOL CLoriq3Dlg::OnInitDialog() {
     return TRUE;
 }
 
+namespace {
+
+// The page process to wait for (a handle of the worker's own), and what runs
+// on the UI thread once it is idle or the wait is over.
+struct SkinWaitJob {
+    HANDLE process;
+    HWND poster;  // the window's poster; gone with the window
+    std::function<void()> done;
+};
+
+DWORD WINAPI SkinWaitThread(LPVOID param) {
+    std::unique_ptr<SkinWaitJob> job(static_cast<SkinWaitJob*>(param));
+    ::WaitForInputIdle(job->process, CLoriq3Dlg::kSkinWaitMs);
+    ::CloseHandle(job->process);
+    fw::UiPoster::PostTo(job->poster, std::move(job->done));
+    return 0;
+}
+
+}  // namespace
+
 void CLoriq3Dlg::OnAfterFirstShow() {
-    if (m_bFirstShowDone) return;
+    if (m_bFirstShowDone || m_bSkinWaiting) return;
     // The page process is starting on the other processor, and its login
     // background is what the player waits for: the skin's decoding waits
     // until that process first waits for input (its background is up), for
-    // at most kSkinWaitMs. Anything that can enlarge this window finishes
-    // it at once.
-    if (PageProcessStarting()) {
-        m_dwSkinWaitStart = ::GetTickCount();
-        ::SetTimer(m_hWnd, kSkinWaitTimer, kSkinWaitPollMs, nullptr);
-        return;
+    // at most kSkinWaitMs, on a worker so that this window keeps answering.
+    // Anything that can enlarge this window finishes it at once.
+    HANDLE process = nullptr;
+    if (PendingPageProcess() && m_uiPost.Create() &&
+        ::DuplicateHandle(::GetCurrentProcess(), PendingPageProcess(), ::GetCurrentProcess(), &process,
+                          SYNCHRONIZE | PROCESS_QUERY_INFORMATION, FALSE, 0)) {
+        auto* job = new SkinWaitJob{process, m_uiPost.Target(), [this] { FinishFirstShow(); }};
+        fw::Handle worker(::CreateThread(nullptr, 0, SkinWaitThread, job, 0, nullptr));
+        if (worker) {
+            m_bSkinWaiting = true;
+            return;
+        }
+        ::CloseHandle(process);
+        delete job;
     }
     FinishFirstShow();
-}
-
-bool CLoriq3Dlg::PageProcessStarting() {
-    HANDLE process = PendingPageProcess();
-    return process && ::WaitForInputIdle(process, 0) == WAIT_TIMEOUT;
 }
 
 void CLoriq3Dlg::FinishFirstShow() {
     if (m_bFirstShowDone) return;
     m_bFirstShowDone = true;
-    ::KillTimer(m_hWnd, kSkinWaitTimer);
     LoadSkinImages();
     // Shown and working: an updating process waiting on this may let go.
     ConfirmUpdatedStart();
@@ -288,10 +314,6 @@ void CLoriq3Dlg::OnTimer(UINT_PTR id) {
         if (m_updateTransfer) m_updateTransfer->Cancel();
         OnUpdateChecked(m_nUpdateCheck, UpdateAnswer::Failed);
         ++m_nUpdateCheck;
-        return;
-    }
-    if (id == kSkinWaitTimer) {
-        if (!PageProcessStarting() || ::GetTickCount() - m_dwSkinWaitStart >= kSkinWaitMs) FinishFirstShow();
         return;
     }
     if (id != kMuteTimer) return;

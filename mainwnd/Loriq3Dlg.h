@@ -26,6 +26,10 @@
 
 class CLoriq3Dlg : public CDlgEx {
 public:
+    // The skin's decoding waits for the first page process's first idle this
+    // long at most.
+    static constexpr DWORD kSkinWaitMs = 2000;
+
     explicit CLoriq3Dlg(HWND parent = nullptr);
     ~CLoriq3Dlg() override;
 
@@ -86,11 +90,6 @@ private:
     static constexpr UINT_PTR kUpdateDeadlineTimer = 4;
     static constexpr UINT kUpdateDeadlineMs = 15000;
     static constexpr UINT kTrayIconId = 1;
-    // The skin's decoding waits for the page process's first idle this long
-    // at most, polled at this interval.
-    static constexpr UINT_PTR kSkinWaitTimer = 5;
-    static constexpr UINT kSkinWaitPollMs = 15;
-    static constexpr DWORD kSkinWaitMs = 2000;
 
     // Private to this window, posted once it is initialised: decode the
     // skin's images (once the page process is idle).
@@ -101,8 +100,6 @@ private:
     void SetUpWindow();
     void OnAfterFirstShow();
     void FinishFirstShow();
-    // The pending page process has not yet waited for input.
-    bool PageProcessStarting();
     void LoadSkinImages();
     void SetButtonImage(CBtnEx& button, UINT imageId);
     void AddTrayIcon();
@@ -154,9 +151,9 @@ private:
     bool m_bCheckingUpdate = false;
     std::shared_ptr<CHttpTransfer> m_updateTransfer;
     // The skin's images decoded, once, after the window first shows (and
-    // after the first page process is idle); when that wait began.
+    // after the first page process is idle); a worker waits for that idle.
     bool m_bFirstShowDone = false;
-    DWORD m_dwSkinWaitStart = 0;
+    bool m_bSkinWaiting = false;
     // ExitAll ran: the pages that end now were told to.
     bool m_bExiting = false;
     // A pass over the page processes is under way; one asked for meanwhile
