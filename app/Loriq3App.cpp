@@ -1,8 +1,6 @@
 #include "app/Loriq3App.h"
 
 #include <windows.h>
-#include <commctrl.h>
-#include <gdiplus.h>
 #include <objbase.h>
 #include <shellapi.h>
 
@@ -13,6 +11,8 @@
 #include "app/CrashDump.h"
 #include "app/Environment.h"
 #include "app/Install.h"
+#include "app/Libraries.h"
+#include "app/OwnerWindow.h"
 #include "app/Paths.h"
 #include "app/PersistedState.h"
 #include "app/ProtectedFolder.h"
@@ -36,17 +36,11 @@ std::wstring g_strGameUrl = HallPageUrl();
 
 namespace {
 
-// The game window's document template of a page or hall process, and whether
-// OLE was started for it; both are given back in ExitInstance.
+// The game window's document template of a page or hall process, given back
+// in ExitInstance.
 std::unique_ptr<CSingleDocTemplate> g_pGameTemplate;
-bool g_bOleStarted = false;
 
 }  // namespace
-
-void StartCommonControls() {
-    INITCOMMONCONTROLSEX icc{sizeof icc, ICC_WIN95_CLASSES};
-    ::InitCommonControlsEx(&icc);
-}
 
 CLoriq3App* GetApp() { return static_cast<CLoriq3App*>(CWinApp::Get()); }
 
@@ -55,16 +49,17 @@ CLoriq3App::CLoriq3App() = default;
 CLoriq3App::~CLoriq3App() = default;
 
 RunMode CLoriq3App::DetectRunMode() {
-    std::vector<std::wstring> args;
-    int argc = 0;
-    if (LPWSTR* argv = ::CommandLineToArgvW(::GetCommandLineW(), &argc)) {
-        for (int i = 1; i < argc; ++i) args.emplace_back(argv[i]);
-        ::LocalFree(argv);
-    }
-    RunModeChoice choice = ParseRunMode(args, UpperCase(ExePath()), UpperCase(DataFolder()));
+    const std::vector<std::wstring> args = SplitCommandLineArgs(::GetCommandLineW());
+    // Only a start without a switch asks where it runs from: a page process
+    // need not load the shell for the data folder's name.
+    RunModeChoice choice = ParseRunMode(args, L"", L"");
+    if (choice.mode == RunMode::Install) choice = ParseRunMode(args, UpperCase(ExePath()), UpperCase(DataFolder()));
     if (choice.mode == RunMode::PageProcess || choice.mode == RunMode::HallProcess)
         g_hOwnerWnd = WindowHandleFromNumber(choice.ownerWnd);
-    if (choice.mode == RunMode::PageProcess) g_nOwnerPageCount = choice.ownerPageCount;
+    if (choice.mode == RunMode::PageProcess) {
+        g_nOwnerPageCount = choice.ownerPageCount;
+        m_nOwnerProcessId = choice.ownerProcessId;
+    }
     return choice.mode;
 }
 
@@ -131,17 +126,26 @@ bool CLoriq3App::StartUpdatedExecutable() {
     return false;
 }
 
+void CLoriq3App::StartUi() {
+    StartGdiplus();
+    StartCommonControls();
+}
+
 BOOL CLoriq3App::InitInstance() {
     PrepareCrashDumps();
 
     const RunMode mode = DetectRunMode();
     // A page process's login background is what the player waits for: it
-    // decodes beside everything else its start-up does.
-    Gdiplus::GdiplusStartupInput gdiplusInput;
-    Gdiplus::GdiplusStartup(&m_gdiplusToken, &gdiplusInput, nullptr);
-    if (mode == RunMode::PageProcess) StartLoginBackgroundDecode();
-
-    if (mode != RunMode::PageProcess) StartCommonControls();
+    // decodes beside everything else its start-up does, and the common
+    // controls come once it shows. A main window starts its first page before
+    // its own set-up (RunMainWindow); every other role has its windows ready
+    // from the start.
+    if (mode == RunMode::PageProcess) {
+        StartGdiplus();
+        StartLoginBackgroundDecode();
+    } else if (mode != RunMode::DesktopEntry && mode != RunMode::InstalledStart) {
+        StartUi();
+    }
     CWinApp::InitInstance();
 
     TakeUpdateSignal();
@@ -163,12 +167,15 @@ BOOL CLoriq3App::InitInstance() {
             return FALSE;
         }
     } else if (mode == RunMode::Install || mode == RunMode::DesktopEntry) {
-        if (CheckForUpdate(false) && ApplyUpdate()) {
-            if (!StartUpdatedExecutable()) return FALSE;
-            ::CoInitialize(nullptr);
-            CreateAllShortcuts(ExePath().c_str());
-            ::CoUninitialize();
-            return FALSE;
+        if (CheckForUpdate(false)) {
+            StartUi();  // the download's progress dialog
+            if (ApplyUpdate()) {
+                if (!StartUpdatedExecutable()) return FALSE;
+                ::CoInitialize(nullptr);
+                CreateAllShortcuts(ExePath().c_str());
+                ::CoUninitialize();
+                return FALSE;
+            }
         }
     }
 
@@ -196,30 +203,41 @@ BOOL CLoriq3App::InitInstance() {
 
     if (mode == RunMode::PageProcess || mode == RunMode::HallProcess) return RunPageOrHallProcess(mode);
 
-    if (!IsFlashPlayerCurrent() &&
-        SkinMessageBox(nullptr, L"您当前的Flash Player版本过低，是否安装更高版本的Flash Player ?",
-                       L"VexoQuon", 4) == IDYES) {
-        OpenFlashDownloadPage();
-        return FALSE;
+    const bool flashCurrent = IsFlashPlayerCurrent();
+    CLoriq3Dlg dlg;
+    // The page process shows the login, the first thing the player sees: it
+    // starts before this process's common controls and window, unless a
+    // question comes first. The window starts GDI+ with its skin.
+    if (flashCurrent) {
+        dlg.LaunchFirstPageProcess();
+        StartCommonControls();
+    } else {
+        StartUi();
+        if (SkinMessageBox(nullptr, L"您当前的Flash Player版本过低，是否安装更高版本的Flash Player ?", L"VexoQuon",
+                           4) == IDYES) {
+            OpenFlashDownloadPage();
+            return FALSE;
+        }
     }
-    RunMainWindow();
+    RunMainWindow(dlg);
     return FALSE;
 }
 
-void CLoriq3App::RunMainWindow() {
-    CLoriq3Dlg dlg;
+void CLoriq3App::RunMainWindow(CLoriq3Dlg& dlg) {
     m_pMainWnd = &dlg;
     dlg.DoModal();
     m_pMainWnd = nullptr;
 }
 
 BOOL CLoriq3App::RunPageOrHallProcess(RunMode mode) {
-    if (FAILED(::OleInitialize(nullptr))) {
-        SkinMessageBox(nullptr, L"初始化OLE库失败", L"VexoQuon", 0);
-        return FALSE;
-    }
-    g_bOleStarted = true;
     if (mode == RunMode::PageProcess) {
+        if (!g_hOwnerWnd && m_nOwnerProcessId) {
+            // Started before its main window: the login waits for it (the
+            // owner it disables and registers with). Without it nobody would
+            // take the login.
+            g_hOwnerWnd = AwaitOwnerWindow(m_nOwnerProcessId, kOwnerWaitMs);
+            if (!g_hOwnerWnd) return FALSE;
+        }
         CLoginBkDlg login(g_hOwnerWnd);
         if (login.DoModal() == IDCANCEL) {
             ::PostMessageW(g_hOwnerWnd, WM_SYSCOMMAND, SC_CLOSE, SELF_POSTED_MARKER);
@@ -227,7 +245,9 @@ BOOL CLoriq3App::RunPageOrHallProcess(RunMode mode) {
             return FALSE;
         }
     }
-    StartCommonControls();  // already made once the background showed
+    // Both already made once a page's login background showed.
+    StartCommonControls();
+    if (!StartOle()) return FALSE;
     g_pGameTemplate = CSingleDocTemplate::Make<CGmWndDoc, CMainFrame, CGmWndView>(IDR_MAINFRAME);
     // The command lines of these modes ask for a new, empty document: the
     // frame and its view.
@@ -246,16 +266,9 @@ int CLoriq3App::ExitInstance() {
     if (HasStartedStatRequest() && m_hEvtDone) ::WaitForSingleObject(m_hEvtDone, 5000);
     // The game window and its browser go while OLE is still up.
     g_pGameTemplate.reset();
-    if (g_bOleStarted) {
-        ::OleUninitialize();
-        g_bOleStarted = false;
-    }
+    StopLibraries();
     if (m_hEvtStarted) ::CloseHandle(m_hEvtStarted);
     if (m_hEvtDone) ::CloseHandle(m_hEvtDone);
     m_hEvtStarted = m_hEvtDone = nullptr;
-    if (m_gdiplusToken) {
-        Gdiplus::GdiplusShutdown(m_gdiplusToken);
-        m_gdiplusToken = 0;
-    }
     return CWinApp::ExitInstance();
 }

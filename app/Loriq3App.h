@@ -9,6 +9,8 @@
 #include "app/RunMode.h"
 #include "framework/WinApp.h"
 
+class CLoriq3Dlg;
+
 class CLoriq3App : public CWinApp {
 public:
     CLoriq3App();
@@ -36,25 +38,27 @@ public:
     bool StartUpdatedExecutable();
 
     CPrgsDlg m_prgsDlg;
-    ULONG_PTR m_gdiplusToken = 0;
     wchar_t m_szUpdAddr[512] = {};
     std::wstring m_strPublishedKey;  // the key of the last configuration read
     HANDLE m_hEvtStarted = nullptr;
     HANDLE m_hEvtDone = nullptr;
     std::wstring m_strPageTitle;
     std::wstring m_strPageUrl;
+    // A first page process: its main window's process, whose window it finds
+    // (0 when its command line names the window).
+    DWORD m_nOwnerProcessId = 0;
+    // How long such a page waits for that window at most.
+    static constexpr DWORD kOwnerWaitMs = 60000;
 
 private:
     // DataFolder gets its administrators-only rule whenever it lacks it.
     void ProtectDataFolderIfRunningThere();
-    void RunMainWindow();
+    // GDI+ and the common controls, for the windows of every role but a page
+    // process (which makes them as it goes); a second call changes nothing.
+    void StartUi();
+    void RunMainWindow(CLoriq3Dlg& dlg);
     BOOL RunPageOrHallProcess(RunMode mode);
 };
-
-// Registers the common controls' window classes (loading their DLL; a call
-// again changes nothing). A page process makes it after its login background
-// shows.
-void StartCommonControls();
 
 extern HWND g_hOwnerWnd;
 extern int g_nOwnerPageCount;

@@ -19,6 +19,54 @@ constexpr std::size_t kCountArgChars = 7;
 
 }  // namespace
 
+std::vector<std::wstring> SplitCommandLineArgs(const std::wstring& line) {
+    std::vector<std::wstring> args;
+    std::size_t i = 0;
+    const std::size_t n = line.size();
+    // The program name: quoted up to the next quote, or up to a blank.
+    if (i < n && line[i] == L'"') {
+        ++i;
+        while (i < n && line[i] != L'"') ++i;
+        if (i < n) ++i;
+    } else {
+        while (i < n && line[i] != L' ' && line[i] != L'\t') ++i;
+    }
+    for (;;) {
+        while (i < n && (line[i] == L' ' || line[i] == L'\t')) ++i;
+        if (i >= n) break;
+        std::wstring arg;
+        bool quoted = false;
+        while (i < n && (quoted || (line[i] != L' ' && line[i] != L'\t'))) {
+            if (line[i] == L'\\') {
+                std::size_t slashes = 0;
+                while (i < n && line[i] == L'\\') ++slashes, ++i;
+                if (i < n && line[i] == L'"') {
+                    arg.append(slashes / 2, L'\\');
+                    if (slashes % 2) {
+                        arg += L'"';
+                        ++i;
+                    }
+                } else {
+                    arg.append(slashes, L'\\');
+                }
+            } else if (line[i] == L'"') {
+                // Inside quotes, a doubled quote is one literal quote.
+                if (quoted && i + 1 < n && line[i + 1] == L'"') {
+                    arg += L'"';
+                    i += 2;
+                } else {
+                    quoted = !quoted;
+                    ++i;
+                }
+            } else {
+                arg += line[i++];
+            }
+        }
+        args.push_back(arg);
+    }
+    return args;
+}
+
 std::uint64_t ParseSkippedNumber(const std::wstring& arg, std::size_t maxChars) {
     if (arg.size() < 2 || arg.size() > maxChars) return 0;
     std::uint64_t value = 0;
@@ -52,6 +100,10 @@ RunModeChoice ParseRunMode(const std::vector<std::wstring>& args, const std::wst
             if (s.mode == RunMode::PageProcess && args.size() > 2) {
                 std::uint64_t count = ParseSkippedNumber(args[2], kCountArgChars);
                 choice.ownerPageCount = count > 0x7FFFFFFF ? 0 : std::int32_t(count);
+            }
+            if (s.mode == RunMode::PageProcess && choice.ownerWnd == 0 && args.size() > 3) {
+                std::uint64_t pid = ParseSkippedNumber(args[3], kOwnerArgChars);
+                choice.ownerProcessId = pid > 0xFFFFFFFFu ? 0 : std::uint32_t(pid);
             }
             return choice;
         }

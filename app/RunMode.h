@@ -24,12 +24,21 @@ struct RunModeChoice {
     // Windows shares them with 32-bit programs), so a larger number is no handle.
     std::uint32_t ownerWnd = 0;
     std::int32_t ownerPageCount = 0;  // mode 6: its page count at launch
+    // Mode 6 without a window handle: the process id of the main window that
+    // started it before that window existed (a first tab), which it then finds.
+    std::uint32_t ownerProcessId = 0;
 };
 
 // args: the arguments after the program name. exePathUpper and dataFolderUpper
 // are already upper-cased by the caller (the platform's case mapping).
 RunModeChoice ParseRunMode(const std::vector<std::wstring>& args, const std::wstring& exePathUpper,
                            const std::wstring& dataFolderUpper);
+
+// The arguments after the program name of a command line, split the way
+// CommandLineToArgvW does: blanks and tabs separate them, quotes group, 2n
+// backslashes before a quote give n and the quote groups, 2n+1 give n and a
+// literal quote. Kept here so that a start need not load shell32 for it.
+std::vector<std::wstring> SplitCommandLineArgs(const std::wstring& commandLine);
 
 // "/1234" -> 1234: the first character is skipped whatever it is, then leading
 // decimal digits. An argument longer than `maxChars` (what the launcher ever

@@ -25,7 +25,9 @@ set(APP_WIN_SOURCES
   app/Md5.cpp
   app/SelfUpdate.cpp
   app/Install.cpp
+  app/Libraries.cpp
   app/Loriq3App.cpp
+  app/OwnerWindow.cpp
   app/Paths.cpp
   app/PersistedState.cpp
   app/Process.cpp

@@ -4,6 +4,7 @@
 #include <gdiplus.h>
 
 #include "app/Endpoints.h"
+#include "app/Libraries.h"
 #include "app/Loriq3App.h"
 #include "framework/Handles.h"
 #include "res/resource.h"
@@ -196,6 +197,10 @@ LRESULT CLoginBkDlg::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
         if (m_dlgLogin.m_hWnd) return 0;
         ::ShowWindow(m_hWnd, SW_SHOWNORMAL);
         StartCommonControls();
+        if (!StartOle()) {
+            EndDialog(IDCANCEL);
+            return 0;
+        }
         if (m_dlgLogin.Create(IDD_LOGIN_DIALOG, m_hWnd)) GluePage();
         return 0;
     case WM_TIMER:

@@ -8,6 +8,10 @@ std::wstring PageProcessCommandLine(const std::wstring& exePath, std::uint32_t m
     return Quoted(exePath) + L" /newgm /" + std::to_wstring(mainWnd) + L" /" + std::to_wstring(pageCount);
 }
 
+std::wstring FirstPageProcessCommandLine(const std::wstring& exePath, std::uint32_t mainProcessId) {
+    return PageProcessCommandLine(exePath, 0, 0) + L" /" + std::to_wstring(mainProcessId);
+}
+
 std::wstring HallProcessCommandLine(const std::wstring& exePath, std::uint32_t mainWnd) {
     return Quoted(exePath) + L" /gmhall /" + std::to_wstring(mainWnd);
 }

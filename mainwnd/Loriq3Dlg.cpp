@@ -5,6 +5,7 @@
 #include <functional>
 #include <memory>
 
+#include "app/Libraries.h"
 #include "app/SelfUpdate.h"
 #include "app/Paths.h"
 #include "app/Process.h"
@@ -70,11 +71,17 @@ CLoriq3Dlg::~CLoriq3Dlg() {
 BOOL CLoriq3Dlg::OnInitDialog() {
     CDlgEx::OnInitDialog();
     // The page process shows the login, the first thing the player sees (this
-    // window stays 1 x 1 until a page registers): it starts as soon as there
-    // is a handle to give it, and its start-up runs beside the rest of ours.
-    // Its end is watched from the start.
+    // window stays 1 x 1 until a page registers): unless it was started before
+    // this window, it starts as soon as there is a handle to give it, and its
+    // start-up runs beside the rest of ours. Its end is watched from the start.
     m_processWatch.SetTarget(m_hWnd, UM_PAGE_PROCESS_ENDED);
-    LaunchPageProcess();
+    if (PendingPageProcess())
+        m_processWatch.Watch(PendingPageProcess());
+    else
+        LaunchPageProcess();
+    // There is a handle: a first page process waiting for it may take this
+    // window as its owner now and make its login beside the rest of ours.
+    ::SetPropW(m_hWnd, MAIN_WINDOW_MARK, reinterpret_cast<HANDLE>(1));
 
     HINSTANCE inst = ::GetModuleHandleW(nullptr);
     m_hIcon = (HICON)::LoadImageW(inst, MAKEINTRESOURCEW(IDR_MAINFRAME), IMAGE_ICON, ::GetSystemMetrics(SM_CXICON),
@@ -146,6 +153,7 @@ void CLoriq3Dlg::OnAfterFirstShow() {
 void CLoriq3Dlg::FinishFirstShow() {
     if (m_bFirstShowDone) return;
     m_bFirstShowDone = true;
+    StartGdiplus();
     LoadSkinImages();
     // Shown and working: an updating process waiting on this may let go.
     ConfirmUpdatedStart();
@@ -205,6 +213,14 @@ HANDLE CLoriq3Dlg::StartPageProcess(DWORD* processId) {
         PageProcessCommandLine(ExePath(), WindowHandleNumber(m_hWnd), m_pages.FrameCount()), processId);
     if (!process) OutputDebugStringW(L"VexoQuon: the page process did not start\n");
     return process;
+}
+
+void CLoriq3Dlg::LaunchFirstPageProcess() {
+    DWORD pid = 0;
+    HANDLE process =
+        StartProcessKeepHandle(FirstPageProcessCommandLine(ExePath(), ::GetCurrentProcessId()), &pid);
+    if (!process) OutputDebugStringW(L"VexoQuon: the first page process did not start early\n");
+    m_pages.SetPendingProcess(process, pid);
 }
 
 void CLoriq3Dlg::LaunchPageProcess() {
@@ -474,6 +490,7 @@ LRESULT CLoriq3Dlg::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
         OnTimer(wParam);
         return 0;
     case WM_DESTROY:
+        ::RemovePropW(m_hWnd, MAIN_WINDOW_MARK);
         ::KillTimer(m_hWnd, kMuteTimer);
         ::KillTimer(m_hWnd, kUpdateDeadlineTimer);
         if (m_updateTransfer) m_updateTransfer->Cancel();

@@ -43,6 +43,9 @@ public:
     void ShowSystemMenu();
     void ShowTrayMenu();
     void LaunchPageProcess();
+    // Before the window exists: starts the first page process, which finds
+    // the window once it has put its mark on at the end of its set-up.
+    void LaunchFirstPageProcess();
 
     BOOL PreTranslateMessage(MSG* msg) override;
 

@@ -17,6 +17,10 @@ constexpr UINT UM_SET_MUTE = WM_USER + 5;             // to every page frame: wP
 constexpr UINT UM_ADD_LOGIN = WM_USER + 6;            // wParam 1 new tab, 0 new window
 constexpr UINT UM_PAGE_RELOAD_HOTKEYS = WM_USER + 7;  // to every page and hall frame
 
+// The window property by which a main window tells its first page process,
+// started before the window existed, that it is there and answering.
+constexpr const wchar_t* MAIN_WINDOW_MARK = L"VexoQuon.MainWindow";
+
 // Exit code of a page process that leaves at its login on its own (exitgame,
 // minimize in a later tab, a refused account, its main window gone). Its main
 // window takes any other end of a page process it did not close for a crash.

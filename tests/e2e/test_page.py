@@ -130,3 +130,29 @@ def test_what_the_login_leaves_alone_and_a_login_without_its_main_window(wine, p
     assert proc.wait(timeout=10) == 0
     assert time.monotonic() - start < 3.0
     assert not process_windows(wine, bk["pid"])
+
+
+def test_a_first_page_takes_only_the_marked_window_of_its_main_windows_process(wine, platform):
+    """A first page started before its main window ("/newgm /0 /0 /PID")
+    waits for a window of that process with the main window's mark, and ends
+    unseen when that process ends without one."""
+    wine.write_ini({})
+    owner = Owner(wine)
+    start_early = lambda pid: wine.start(["/newgm", "/0", "/0", f"/{pid}"], exe=wine.installed_exe())
+    proc = start_early(window(wine, owner.hwnd)["pid"])
+    time.sleep(3)
+    assert not wine.windows(cls="#32770", title="VexoQuon"), "no login before the window is marked"
+    assert proc.poll() is None
+    assert wine.probe("mark", owner.hwnd, "VexoQuon.MainWindow") == "1"
+    bk, page = login_windows(wine, owner.hwnd)
+    navigate(wine, page["hwnd"], "app://exitgame")
+    assert owner.wait_event("sc_close")[0][1:] == [str(SC_CLOSE), str(SELF_POSTED_MARKER)]
+    assert proc.wait(timeout=20) == 0
+
+    gone = Owner(wine)
+    lone = start_early(window(wine, gone.hwnd)["pid"])
+    time.sleep(1)
+    gone.close()
+    lone.wait(timeout=20)  # ends by itself, or this times out
+    assert not wine.windows(cls="#32770", title="VexoQuon")
+    owner.close()

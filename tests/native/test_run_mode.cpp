@@ -49,6 +49,45 @@ TEST(RunMode, PageArgumentsSkipTheirFirstCharacter) {
     EXPECT_EQ(c.ownerPageCount, 3);
 }
 
+TEST(RunMode, CommandLinesSplitLikeTheSystemDoes) {
+    using Args = std::vector<std::wstring>;
+    const struct {
+        const wchar_t* line;
+        Args args;
+    } kCases[] = {
+        {L"\"C:\\Program Files\\VexoQuon.exe\" /newgm /0 /0 /4321", {L"/newgm", L"/0", L"/0", L"/4321"}},
+        {L"C:\\VexoQuon.exe", {}},
+        {L"\"C:\\a b\\VexoQuon.exe\"", {}},
+        {L"VexoQuon.exe \t /QuonD  ", {L"/QuonD"}},
+        {L"x \"a b\" c\"d e\"f", {L"a b", L"cd ef"}},
+        {L"x a\\\\b \\\\\"c d\" \\\"e", {L"a\\\\b", L"\\c d", L"\"e"}},
+        {L"x \"a\"\"b\" \"\"", {L"a\"b", L""}},
+        {L"x \"unclosed arg", {L"unclosed arg"}},
+        {L"\"unclosed program", {}},
+        {L"", {}},
+    };
+    for (const auto& k : kCases) EXPECT_EQ(SplitCommandLineArgs(k.line), k.args) << std::wstring(k.line).size();
+}
+
+TEST(RunMode, AFirstPageNamesItsMainWindowsProcessOnlyWithoutAHandle) {
+    const struct {
+        std::vector<std::wstring> args;
+        std::uint32_t wnd, pid;
+    } kCases[] = {
+        {{L"/newgm", L"/0", L"/0", L"/4321"}, 0, 4321},
+        {{L"/newgm", L"/77", L"/0", L"/4321"}, 77, 0},  // a handle wins: nothing to find
+        {{L"/gmhall", L"/0", L"/0", L"/4321"}, 0, 0},   // only pages start before their window
+        {{L"/newgm", L"/0", L"/0"}, 0, 0},
+        {{L"/newgm", L"/0", L"/0", L"/4294967296"}, 0, 0},
+        {{L"/newgm", L"/0", L"/0", L"/4294967295"}, 0, 4294967295u},
+    };
+    for (const auto& k : kCases) {
+        RunModeChoice c = ParseRunMode(k.args, kOutside, kData);
+        EXPECT_EQ(c.ownerWnd, k.wnd) << k.args.size();
+        EXPECT_EQ(c.ownerProcessId, k.pid) << k.args.size();
+    }
+}
+
 TEST(RunMode, MalformedPageArgumentsGiveZeroNotGarbage) {
     RunModeChoice c = ParseRunMode({L"/newgm"}, kOutside, kData);
     EXPECT_EQ(c.mode, RunMode::PageProcess);

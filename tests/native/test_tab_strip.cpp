@@ -107,6 +107,7 @@ TEST(TabStrip, CaptionControlsFollowTheRightEdge) {
 TEST(CommandLines, PathIsQuotedAndNumbersDecimal) {
     const std::wstring exe = L"C:\\Program Files\\Vexo\\VexoQuon.exe";
     EXPECT_EQ(PageProcessCommandLine(exe, 65616, 2), L"\"" + exe + L"\" /newgm /65616 /2");
+    EXPECT_EQ(FirstPageProcessCommandLine(exe, 4321), L"\"" + exe + L"\" /newgm /0 /0 /4321");
     EXPECT_EQ(HallProcessCommandLine(exe, 65616), L"\"" + exe + L"\" /gmhall /65616");
     EXPECT_EQ(NewMainWindowCommandLine(exe), L"\"" + exe + L"\"");
     EXPECT_EQ(UpdaterCommandLine(exe), L"\"" + exe + L"\" /update");

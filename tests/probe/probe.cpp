@@ -677,6 +677,10 @@ int wmain(int argc, wchar_t** argv) {
         Out(ok ? L"1" : L"0");
         return ok ? 0 : 1;
     }
+    if (cmd == L"mark" && argc >= 4) {  // mark HWND NAME: sets the window property NAME to 1
+        Out(::SetPropW(HwndArg(argv[2]), argv[3], reinterpret_cast<HANDLE>(1)) ? L"1" : L"0");
+        return 0;
+    }
     if (cmd == L"enable" && argc >= 4) {
         BOOL wasDisabled = ::EnableWindow(HwndArg(argv[2]), Num(argv[3]) ? TRUE : FALSE);
         Out(wasDisabled ? L"0" : L"1");
