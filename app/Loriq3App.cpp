@@ -245,7 +245,7 @@ BOOL CLoriq3App::RunPageOrHallProcess(RunMode mode) {
             return FALSE;
         }
     }
-    // Both already made once a page's login background showed.
+    // A page's login background made both already; a hall makes them here.
     StartCommonControls();
     if (!StartOle()) return FALSE;
     g_pGameTemplate = CSingleDocTemplate::Make<CGmWndDoc, CMainFrame, CGmWndView>(IDR_MAINFRAME);
