@@ -138,7 +138,7 @@ BOOL CLoriq3App::InitInstance() {
     // A page process's login background is what the player waits for: it
     // decodes beside everything else its start-up does, and the common
     // controls come once it shows. A main window starts its first page before
-    // its own set-up (RunMainWindow); every other role has its windows ready
+    // its own set-up (below); every other role has its windows ready
     // from the start.
     if (mode == RunMode::PageProcess) {
         StartGdiplus();
@@ -209,7 +209,7 @@ BOOL CLoriq3App::InitInstance() {
     // starts before this process's common controls and window, unless a
     // question comes first. The window starts GDI+ with its skin.
     if (flashCurrent) {
-        dlg.LaunchFirstPageProcess();
+        dlg.LaunchPageProcess();
         StartCommonControls();
     } else {
         StartUi();

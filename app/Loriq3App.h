@@ -44,13 +44,13 @@ public:
     HANDLE m_hEvtDone = nullptr;
     std::wstring m_strPageTitle;
     std::wstring m_strPageUrl;
-    // A first page process: its main window's process, whose window it finds
-    // (0 when its command line names the window).
-    DWORD m_nOwnerProcessId = 0;
-    // How long such a page waits for that window at most.
-    static constexpr DWORD kOwnerWaitMs = 60000;
 
 private:
+    // A first page process: its main window's process, whose window it finds
+    // (0 when its command line names the window), waiting at most this long.
+    DWORD m_nOwnerProcessId = 0;
+    static constexpr DWORD kOwnerWaitMs = 60000;
+
     // DataFolder gets its administrators-only rule whenever it lacks it.
     void ProtectDataFolderIfRunningThere();
     // GDI+ and the common controls, for the windows of every role but a page

@@ -1,11 +1,26 @@
 #include "framework/UiPost.h"
 
+#include <memory>
+
 namespace fw {
 
 namespace {
 
 constexpr UINT kRunJob = WM_APP + 1;  // lParam = std::function<void()>*
 constexpr wchar_t kClass[] = L"VexoUiPoster";
+
+struct AsideJob {
+    HWND target;
+    std::function<void()> work;
+    std::function<void()> then;
+};
+
+DWORD WINAPI AsideThread(LPVOID param) {
+    std::unique_ptr<AsideJob> job(static_cast<AsideJob*>(param));
+    job->work();
+    UiPoster::PostTo(job->target, std::move(job->then));
+    return 0;
+}
 
 }  // namespace
 
@@ -34,6 +49,17 @@ bool UiPoster::PostTo(HWND target, std::function<void()> job) {
     if (target && ::PostMessageW(target, kRunJob, 0, reinterpret_cast<LPARAM>(owned))) return true;
     delete owned;
     return false;
+}
+
+bool UiPoster::RunAside(HWND target, std::function<void()> work, std::function<void()> then) {
+    auto* job = new AsideJob{target, std::move(work), std::move(then)};
+    HANDLE thread = ::CreateThread(nullptr, 0, AsideThread, job, 0, nullptr);
+    if (!thread) {
+        delete job;
+        return false;
+    }
+    ::CloseHandle(thread);
+    return true;
 }
 
 LRESULT CALLBACK UiPoster::Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {

@@ -28,6 +28,9 @@ public:
     // it keeps this value and posts with PostTo.
     HWND Target() const { return m_hWnd; }
     static bool PostTo(HWND target, std::function<void()> job);
+    // Runs `work` on a new thread, then posts `then` to `target`. False (both
+    // freed unrun) when the thread cannot start.
+    static bool RunAside(HWND target, std::function<void()> work, std::function<void()> then);
 
 private:
     static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);

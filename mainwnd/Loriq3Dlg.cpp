@@ -2,7 +2,6 @@
 // the 400 ms mute/hall timer, key routing and the message switch.
 #include "mainwnd/Loriq3Dlg.h"
 
-#include <functional>
 #include <memory>
 
 #include "app/Libraries.h"
@@ -107,26 +106,6 @@ BOOL CLoriq3Dlg::OnInitDialog() {
     return TRUE;
 }
 
-namespace {
-
-// The page process to wait for (a handle of the worker's own), and what runs
-// on the UI thread once it is idle or the wait is over.
-struct SkinWaitJob {
-    HANDLE process;
-    HWND poster;  // the window's poster; gone with the window
-    std::function<void()> done;
-};
-
-DWORD WINAPI SkinWaitThread(LPVOID param) {
-    std::unique_ptr<SkinWaitJob> job(static_cast<SkinWaitJob*>(param));
-    ::WaitForInputIdle(job->process, CLoriq3Dlg::kSkinWaitMs);
-    ::CloseHandle(job->process);
-    fw::UiPoster::PostTo(job->poster, std::move(job->done));
-    return 0;
-}
-
-}  // namespace
-
 void CLoriq3Dlg::OnAfterFirstShow() {
     if (m_bFirstShowDone || m_bSkinWaiting) return;
     // The page process is starting on the other processor, and its login
@@ -134,18 +113,18 @@ void CLoriq3Dlg::OnAfterFirstShow() {
     // until that process first waits for input (its background is up), for
     // at most kSkinWaitMs, on a worker so that this window keeps answering.
     // Anything that can enlarge this window finishes it at once.
+    // The worker waits on a handle of its own: the tabs may close theirs.
     HANDLE process = nullptr;
     if (PendingPageProcess() && m_uiPost.Create() &&
         ::DuplicateHandle(::GetCurrentProcess(), PendingPageProcess(), ::GetCurrentProcess(), &process,
                           SYNCHRONIZE | PROCESS_QUERY_INFORMATION, FALSE, 0)) {
-        auto* job = new SkinWaitJob{process, m_uiPost.Target(), [this] { FinishFirstShow(); }};
-        fw::Handle worker(::CreateThread(nullptr, 0, SkinWaitThread, job, 0, nullptr));
-        if (worker) {
+        auto wait = std::make_shared<fw::Handle>(process);
+        if (fw::UiPoster::RunAside(
+                m_uiPost.Target(), [wait] { ::WaitForInputIdle(wait->Get(), kSkinWaitMs); },
+                [this] { FinishFirstShow(); })) {
             m_bSkinWaiting = true;
             return;
         }
-        ::CloseHandle(process);
-        delete job;
     }
     FinishFirstShow();
 }
@@ -208,25 +187,20 @@ void CLoriq3Dlg::SetButtonImage(CBtnEx& button, UINT imageId) {
 
 HANDLE CLoriq3Dlg::StartPageProcess(DWORD* processId) {
     // The page count is of registered frames: a first page (0) minimizes the
-    // window on "minimize", a later one gives its login up.
-    HANDLE process = StartProcessKeepHandle(
-        PageProcessCommandLine(ExePath(), WindowHandleNumber(m_hWnd), m_pages.FrameCount()), processId);
+    // window on "minimize", a later one gives its login up. Before the window
+    // exists, the page gets this process's id and finds the window itself.
+    const std::wstring commandLine =
+        m_hWnd ? PageProcessCommandLine(ExePath(), WindowHandleNumber(m_hWnd), m_pages.FrameCount())
+               : FirstPageProcessCommandLine(ExePath(), ::GetCurrentProcessId());
+    HANDLE process = StartProcessKeepHandle(commandLine, processId);
     if (!process) OutputDebugStringW(L"VexoQuon: the page process did not start\n");
     return process;
-}
-
-void CLoriq3Dlg::LaunchFirstPageProcess() {
-    DWORD pid = 0;
-    HANDLE process =
-        StartProcessKeepHandle(FirstPageProcessCommandLine(ExePath(), ::GetCurrentProcessId()), &pid);
-    if (!process) OutputDebugStringW(L"VexoQuon: the first page process did not start early\n");
-    m_pages.SetPendingProcess(process, pid);
 }
 
 void CLoriq3Dlg::LaunchPageProcess() {
     DWORD pid = 0;
     HANDLE process = StartPageProcess(&pid);
-    m_processWatch.Watch(process);
+    m_processWatch.Watch(process);  // before the window: from its set-up on
     m_pages.SetPendingProcess(process, pid);
 }
 

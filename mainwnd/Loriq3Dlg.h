@@ -42,10 +42,9 @@ public:
     void BringToFront();
     void ShowSystemMenu();
     void ShowTrayMenu();
+    // Also before the window exists, for the first page, which then finds
+    // the window by the mark it puts on at the start of its set-up.
     void LaunchPageProcess();
-    // Before the window exists: starts the first page process, which finds
-    // the window once it has put its mark on at the end of its set-up.
-    void LaunchFirstPageProcess();
 
     BOOL PreTranslateMessage(MSG* msg) override;
 

@@ -4,7 +4,6 @@
 // the answer of the add-account popup.
 #include "mainwnd/Loriq3Dlg.h"
 
-#include <functional>
 #include <memory>
 
 #include "app/Loriq3App.h"
@@ -164,25 +163,6 @@ void CLoriq3Dlg::ClearCache() {
     SkinMessageBox(nullptr, L"缓存清除完毕！", L"VexoQuon", 0);
 }
 
-namespace {
-
-// What the update worker needs; it owns its share of the transfer.
-struct UpdateCheckJob {
-    std::shared_ptr<CHttpTransfer> transfer;
-    HWND poster;                             // the window's poster; gone with the window
-    std::function<void(UpdateAnswer)> done;  // runs on the UI thread
-};
-
-DWORD WINAPI UpdateCheckThread(LPVOID param) {
-    std::unique_ptr<UpdateCheckJob> job(static_cast<UpdateCheckJob*>(param));
-    const UpdateAnswer answer = CheckPublishedUpdate(*job->transfer).answer;
-    auto done = std::move(job->done);
-    fw::UiPoster::PostTo(job->poster, [done, answer] { done(answer); });
-    return 0;
-}
-
-}  // namespace
-
 void CLoriq3Dlg::CheckForUpdateNow() {
     // Off this thread, so that the window, its tabs and the keyboard hook
     // keep answering; one check at a time.
@@ -194,11 +174,12 @@ void CLoriq3Dlg::CheckForUpdateNow() {
     }
     const unsigned check = ++m_nUpdateCheck;
     m_updateTransfer = std::make_shared<CHttpTransfer>();
-    auto* job = new UpdateCheckJob{m_updateTransfer, m_uiPost.Target(),
-                                   [this, check](UpdateAnswer answer) { OnUpdateChecked(check, answer); }};
-    fw::Handle worker(::CreateThread(nullptr, 0, UpdateCheckThread, job, 0, nullptr));
-    if (!worker) {
-        delete job;
+    // The worker owns its share of the transfer and of the answer.
+    auto answer = std::make_shared<UpdateAnswer>(UpdateAnswer::Failed);
+    if (!fw::UiPoster::RunAside(
+            m_uiPost.Target(),
+            [transfer = m_updateTransfer, answer] { *answer = CheckPublishedUpdate(*transfer).answer; },
+            [this, check, answer] { OnUpdateChecked(check, *answer); })) {
         ::OutputDebugStringW(L"VexoQuon: the update check thread did not start\n");
         SkinMessageBox(nullptr, L"检查更新失败，请稍后再试。", L"VexoQuon", 0);
         return;

@@ -96,6 +96,24 @@ TEST(UiPoster, JobsFromAnyThreadRunOnTheUiThreadInOrderAndAreFreedWhenItIsGone) 
     EXPECT_FALSE(late);
 }
 
+TEST(UiPoster, WorkRunsAsideAndWhatFollowsRunsOnTheUiThread) {
+    fw::UiPoster poster;
+    ASSERT_TRUE(poster.Create());
+    const DWORD ui = ::GetCurrentThreadId();
+    DWORD worked = 0, followed = 0;
+    ASSERT_TRUE(fw::UiPoster::RunAside(
+        poster.Target(), [&] { worked = ::GetCurrentThreadId(); }, [&] { followed = ::GetCurrentThreadId(); }));
+    MSG msg;
+    const DWORD until = ::GetTickCount() + 5000;
+    while (!followed && ::GetTickCount() < until) {
+        while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageW(&msg);
+        ::Sleep(1);
+    }
+    EXPECT_EQ(followed, ui);
+    EXPECT_NE(worked, 0u);
+    EXPECT_NE(worked, ui);
+}
+
 TEST(UpdateSignal, TheNewProcessTellsTheEventItsEnvironmentNamesAndNoOther) {
     const std::wstring name = UpdateSignalName(::GetCurrentProcessId(), ::GetTickCount());
     fw::Handle signal(::CreateEventW(nullptr, TRUE, FALSE, name.c_str()));
