@@ -245,8 +245,8 @@ BOOL CLoriq3App::RunPageOrHallProcess(RunMode mode) {
             return FALSE;
         }
     }
-    // A page's login background made both already; a hall makes them here.
-    StartCommonControls();
+    // The common controls are there (a page's login background made them, a
+    // hall made them at its start); OLE is a page's already, a hall's here.
     if (!StartOle()) return FALSE;
     g_pGameTemplate = CSingleDocTemplate::Make<CGmWndDoc, CMainFrame, CGmWndView>(IDR_MAINFRAME);
     // The command lines of these modes ask for a new, empty document: the

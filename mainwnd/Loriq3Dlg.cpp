@@ -74,10 +74,8 @@ BOOL CLoriq3Dlg::OnInitDialog() {
     // this window, it starts as soon as there is a handle to give it, and its
     // start-up runs beside the rest of ours. Its end is watched from the start.
     m_processWatch.SetTarget(m_hWnd, UM_PAGE_PROCESS_ENDED);
-    if (PendingPageProcess())
-        m_processWatch.Watch(PendingPageProcess());
-    else
-        LaunchPageProcess();
+    if (!PendingPageProcess()) LaunchPageProcess();
+    m_processWatch.Watch(PendingPageProcess());  // a page launched just now is watched already
     // There is a handle: a first page process waiting for it may take this
     // window as its owner now and make its login beside the rest of ours.
     ::SetPropW(m_hWnd, MAIN_WINDOW_MARK, reinterpret_cast<HANDLE>(1));
@@ -200,7 +198,7 @@ HANDLE CLoriq3Dlg::StartPageProcess(DWORD* processId) {
 void CLoriq3Dlg::LaunchPageProcess() {
     DWORD pid = 0;
     HANDLE process = StartPageProcess(&pid);
-    m_processWatch.Watch(process);  // before the window: from its set-up on
+    m_processWatch.Watch(process);  // before the window nothing yet: its set-up watches it
     m_pages.SetPendingProcess(process, pid);
 }
 
