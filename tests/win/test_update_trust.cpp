@@ -16,6 +16,7 @@
 #include "app/VersionKey.h"
 #include "framework/Handles.h"
 #include "framework/UiPost.h"
+#include "tests/win/Pump.h"
 
 namespace {
 
@@ -103,12 +104,7 @@ TEST(UiPoster, WorkRunsAsideAndWhatFollowsRunsOnTheUiThread) {
     DWORD worked = 0, followed = 0;
     ASSERT_TRUE(fw::UiPoster::RunAside(
         poster.Target(), [&] { worked = ::GetCurrentThreadId(); }, [&] { followed = ::GetCurrentThreadId(); }));
-    MSG msg;
-    const DWORD until = ::GetTickCount() + 5000;
-    while (!followed && ::GetTickCount() < until) {
-        while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageW(&msg);
-        ::Sleep(1);
-    }
+    testing_pump::PumpUntil([&] { return followed != 0; }, 5000);
     EXPECT_EQ(followed, ui);
     EXPECT_NE(worked, 0u);
     EXPECT_NE(worked, ui);
