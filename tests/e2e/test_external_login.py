@@ -20,7 +20,7 @@ import subprocess
 import time
 
 from mainwnd import Owner, WM_KEYDOWN, login_windows, window
-from wine import wait_until
+from wine import run_console, wait_until
 
 VK_RETURN, VK_ESCAPE = 0x0D, 0x1B
 QQ_TITLE, WEIBO_TITLE = "QQ账号安全登录", "新浪微博账号安全登录"
@@ -186,9 +186,7 @@ class CacheTool:
         self.exe = os.path.join(os.path.dirname(os.path.abspath(wine.exe)), "cache_tool.exe")
 
     def run(self, *args, timeout=120):
-        r = subprocess.run(["wine", self.exe, *[str(a) for a in args]], env=self.wine.env,
-                           stdin=subprocess.DEVNULL, capture_output=True, timeout=timeout)
-        return r.returncode, r.stdout.decode("utf-8", errors="replace").strip()
+        return run_console(["wine", self.exe, *[str(a) for a in args]], self.wine.env, timeout)
 
     def entries(self):
         return json.loads(self.run("list")[1])

@@ -26,6 +26,25 @@ def wait_until(condition, timeout=15.0, interval=0.1, what="condition"):
         time.sleep(interval)
 
 
+def run_console(argv, env, timeout):
+    """(exit code, what it printed) of a console program run under Wine.
+
+    Its output goes to a file and the wait is for the process itself, not for
+    the end of a pipe: a Wine helper that a process happens to start (its
+    services at a prefix's first use) inherits the process's Unix stderr and
+    keeps any pipe open long after the program has ended."""
+    with tempfile.TemporaryFile() as out:
+        p = subprocess.Popen(argv, env=env, stdin=subprocess.DEVNULL, stdout=out, stderr=subprocess.DEVNULL)
+        try:
+            p.wait(timeout=timeout)
+        except subprocess.TimeoutExpired:
+            p.kill()
+            p.wait()
+            raise
+        out.seek(0)
+        return p.returncode, out.read().decode("utf-8", errors="replace").strip()
+
+
 def pe_is_64bit(path):
     """Whether a Windows executable is a 64-bit (PE32+) one."""
     with open(path, "rb") as f:
@@ -207,9 +226,7 @@ class WineSession:
 
     def program(self, exe, *args, timeout=60):
         """What a console program run in the prefix prints."""
-        r = subprocess.run(["wine", exe, *[str(a) for a in args]], env=self.env,
-                           stdin=subprocess.DEVNULL, capture_output=True, timeout=timeout)
-        return r.stdout.decode("utf-8", errors="replace").strip()
+        return run_console(["wine", exe, *[str(a) for a in args]], self.env, timeout)[1]
 
     def start_probe(self, *args):
         p = subprocess.Popen(["wine", self.probe_exe, *[str(a) for a in args]], env=self.env,
