@@ -2,8 +2,9 @@
 """Start-up benchmark: start to the first window (the 1 x 1 main window) and
 start to the login background of the installed launcher, against a trivial
 one-window program started the same way, in interleaved pairs on one warm Wine
-session. Prints medians and ratios; goals: first window <= 1.3 x, login
-background <= 2.2 x (two process starts in a row are its floor).
+session. Prints medians and ratios; goal: login background <= 2.2 x (two
+process starts in a row are its floor). The first (invisible) window's figure
+is information: the player does not see it.
 
     tools/bench/startup.py [PAIRS] [--against EXE]     (default 15; uses build/win)
 
@@ -103,7 +104,7 @@ def main():
         ys, firsts, logins = (kept(v) for v in (ys, firsts, logins))
         y, f, g = median(ys), median(firsts), median(logins)
         print(f"yardstick first window   median {y:7.1f} ms")
-        print(f"launcher first window    median {f:7.1f} ms   {f / y:4.2f} x   (goal <= 1.3 x)")
+        print(f"launcher first window    median {f:7.1f} ms   {f / y:4.2f} x   (information)")
         print(f"launcher login backgr.   median {g:7.1f} ms   {g / y:4.2f} x   (goal <= 2.2 x)")
         if STALLED:
             print(f"{STALLED} starts stalled and were dropped")
