@@ -30,9 +30,10 @@ def run_console(argv, env, timeout):
     """(exit code, what it printed) of a console program run under Wine.
 
     Its output goes to a file and the wait is for the process itself, not for
-    the end of a pipe: a Wine helper that a process happens to start (its
-    services at a prefix's first use) inherits the process's Unix stderr and
-    keeps any pipe open long after the program has ended."""
+    the end of a pipe: once every program of a session has ended, Wine ends
+    its desktop and services, and the next process to start brings them back
+    as its children, with its Unix stderr, which they keep open long after
+    the program has ended."""
     with tempfile.TemporaryFile() as out:
         p = subprocess.Popen(argv, env=env, stdin=subprocess.DEVNULL, stdout=out, stderr=subprocess.DEVNULL)
         try:
