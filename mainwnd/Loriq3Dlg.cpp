@@ -74,8 +74,10 @@ BOOL CLoriq3Dlg::OnInitDialog() {
     // this window, it starts as soon as there is a handle to give it, and its
     // start-up runs beside the rest of ours. Its end is watched from the start.
     m_processWatch.SetTarget(m_hWnd, UM_PAGE_PROCESS_ENDED);
-    if (!PendingPageProcess()) LaunchPageProcess();
-    m_processWatch.Watch(PendingPageProcess());  // a page launched just now is watched already
+    if (PendingPageProcess())
+        m_processWatch.Watch(PendingPageProcess());  // launched before there was a window to tell
+    else
+        LaunchPageProcess();  // watched from its launch on
     // There is a handle: a first page process waiting for it may take this
     // window as its owner now and make its login beside the rest of ours.
     ::SetPropW(m_hWnd, MAIN_WINDOW_MARK, reinterpret_cast<HANDLE>(1));
